@@ -1,0 +1,53 @@
+#!/bin/bash
+# Starts or stops the Wine session that the Windows tests of one build tree share:
+# a display (a fresh Xvfb unless TARVELIN_TEST_DISPLAY names one), the prefix (created once) and a persistent wineserver,
+# so that each test process does not pay the server's and the prefix's start-up again.
+#   wine-session.sh start PREFIX SESSIONFILE
+#   wine-session.sh stop  PREFIX SESSIONFILE
+set -u
+action=$1 prefix=$2 session=$3
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+stop() {
+  if [ -f "$session" ]; then
+    . "$session"
+    wineserver -k 2>/dev/null
+    [ -n "${TARVELIN_XVFB_PID:-}" ] && kill "$TARVELIN_XVFB_PID" 2>/dev/null
+    rm -f "$session"
+  fi
+  return 0
+}
+
+start() {
+  stop
+  # Tests get a display of their own, so no window appears on the developer's screen.
+  local display=${TARVELIN_TEST_DISPLAY:-} xvfb_pid=
+  if [ -z "$display" ]; then
+    local n=90
+    while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp -ac >/dev/null 2>&1 &
+    xvfb_pid=$!
+    display=:$n
+    for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
+  fi
+  mkdir -p "$(dirname "$session")"
+  {
+    echo "export DISPLAY=$display"
+    echo "TARVELIN_XVFB_PID=$xvfb_pid"
+  } > "$session"
+  export DISPLAY=$display
+  wineserver -p </dev/null >/dev/null 2>&1
+  if [ ! -f "$prefix/system.reg" ]; then
+    wine wineboot -i </dev/null >/dev/null 2>&1
+  fi
+  # Wine draws the frames itself: no window manager runs on the test display.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  return 0
+}
+
+case $action in
+  start) start ;;
+  stop) stop ;;
+  *) echo "usage: $0 start|stop PREFIX SESSIONFILE" >&2; exit 2 ;;
+esac

@@ -1,0 +1,42 @@
+// The password generator: Count code units drawn independently and uniformly from an alphabet.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "passwords/draw_source.h"
+#include "toolkit/exception.h"
+
+inline constexpr char16_t kNoAlphabetMessage[] = u"Не задан набор символов для генерации пароля";
+
+// Replaces result with count code units of alphabet, one draw from source per unit. Each code
+// unit of the alphabet is one symbol: repeated units weigh more, a surrogate pair is two symbols.
+// For count <= 0 it returns at once and leaves result as it was. pump() runs after every block of
+// characters, so a caller can let waiting window messages through during a long password.
+// Throws Exception (kNoAlphabetMessage) for an empty alphabet, std::bad_alloc when out of memory,
+// and whatever source or pump throw.
+template <class CharT, class Pump>
+void DrawPassword(std::basic_string_view<CharT> alphabet, std::int32_t count, DrawSource& source,
+                  std::basic_string<CharT>& result, Pump&& pump) {
+  if (count <= 0) {
+    return;
+  }
+  if (alphabet.empty()) {
+    throw Exception(kNoAlphabetMessage);
+  }
+  const auto range = static_cast<std::uint32_t>(alphabet.size());
+  result.clear();
+  result.reserve(static_cast<std::size_t>(count));
+  constexpr std::size_t kBlock = 256;
+  std::uint32_t picks[kBlock];
+  for (auto left = static_cast<std::size_t>(count); left != 0;) {
+    const std::size_t n = left < kBlock ? left : kBlock;
+    source.DrawMany(range, std::span<std::uint32_t>(picks, n));
+    for (std::size_t i = 0; i < n; ++i) {
+      result.push_back(alphabet[picks[i]]);
+    }
+    left -= n;
+    pump();
+  }
+}
