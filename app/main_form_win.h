@@ -1,0 +1,57 @@
+// The main window: the alphabet, the length and the password, the four commands and the banner.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "passwords/crypto_source_win.h"
+#include "toolkit/controls_win.h"
+#include "toolkit/timer_win.h"
+
+class TsSkinManager : public TObject {
+public:
+  std::wstring SkinName = L"Windows 8 (internal)";
+  bool Active = true;
+};
+
+class TMainForm : public TForm {
+public:
+  TMainForm();
+
+  TsGroupBox sGroupBox1;
+  TsEdit EditMask;
+  TsEdit sSpinEdit1;
+  TsEdit EditPass;
+  TsPanel sPanel1;
+  TsButton BtnGen;
+  TsButton BtnAbout;
+  TsButton BtnExit;
+  TsAlphaImageList sAlphaImageList1;
+  TLabel LabelReclam;
+  TTimer TimerReklamUpdate;
+  TTimer TimerReklamChange;
+  TsButton BtnGenFile;
+  TsSkinManager sSkinManager1;
+
+  void BtnExitClick(TObject* Sender);
+  void BtnAboutClick(TObject* Sender);
+  void FormCreate(TObject* Sender);
+  void BtnGenClick(TObject* Sender);
+  void BtnGenFileClick(TObject* Sender);
+
+  // Replaces Result with Count characters drawn from Text by Source, letting waiting messages
+  // through during the generation and once after it; for Count <= 0 leaves Result as it was.
+  void GenRandomPass(std::wstring Text, std::int32_t Count, std::wstring& Result, DrawSource& Source);
+
+  // The source the commands draw passwords from: the system's cryptographic generator.
+  DrawSource& PasswordSource() noexcept { return *password_source_; }
+  void SetPasswordSource(std::unique_ptr<DrawSource> source) { password_source_ = std::move(source); }
+
+  // The current value of the length field.
+  std::int32_t LengthValue() const;
+
+private:
+  std::unique_ptr<DrawSource> password_source_ = std::make_unique<CryptoDrawSource>();
+};
+
+extern TMainForm* MainForm;

@@ -1,0 +1,20 @@
+// The operating system's cryptographic random generator as a draw source for passwords.
+#include "passwords/crypto_source_win.h"
+
+#include <windows.h>
+#include <bcrypt.h>
+
+#include <cstdio>
+
+#include "toolkit/exception.h"
+#include "toolkit/text.h"
+
+void CryptoDrawSource::Refill(std::span<std::uint32_t> words) {
+  const NTSTATUS status = BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(words.data()),
+                                          static_cast<ULONG>(words.size_bytes()), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+  if (status < 0) {
+    char code[16];
+    snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(status));
+    throw Exception(u"Системный генератор случайных чисел не работает (код " + Utf16FromLatin1(code) + u")");
+  }
+}

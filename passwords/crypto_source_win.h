@@ -1,0 +1,12 @@
+// The operating system's cryptographic random generator as a draw source for passwords.
+#pragma once
+
+#include "passwords/draw_source.h"
+
+// Draws from BCryptGenRandom (the system-preferred generator), 4 KiB at a time, mapped to the
+// alphabet without bias. Throws Exception when the system generator fails; there is no weaker
+// fallback.
+class CryptoDrawSource final : public UnbiasedDrawSource {
+protected:
+  void Refill(std::span<std::uint32_t> words) override;
+};

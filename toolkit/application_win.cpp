@@ -1,0 +1,258 @@
+// The application object: the message loop, message processing inside long commands, the
+// default failure report and the queue of work other threads hand to the GUI thread.
+#include "toolkit/application_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <deque>
+#include <mutex>
+
+#include "toolkit/exception.h"
+#include "toolkit/failure.h"
+#include "toolkit/form_win.h"
+#include "toolkit/handle_win.h"
+#include "toolkit/wide.h"
+
+TApplication* Application = nullptr;
+
+namespace {
+
+const wchar_t kWindowClass[] = L"TarvelinApplication";
+
+struct SyncRequest {
+  const std::function<void()>* work;
+  std::exception_ptr failure;
+  UniqueKernelHandle done;
+};
+
+// The process-wide queue of work handed to the GUI thread. It is never destroyed: a worker
+// thread may still be waiting in it while the process ends.
+struct SyncQueue {
+  std::mutex lock;
+  std::deque<SyncRequest*> requests;
+  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // set while requests wait
+  HWND window = nullptr;                                        // woken with WM_NULL
+  DWORD gui_thread = 0;
+};
+
+SyncQueue& Queue() {
+  static SyncQueue* queue = new SyncQueue;
+  return *queue;
+}
+
+LONGLONG Now() {
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return t.QuadPart;
+}
+
+}  // namespace
+
+TApplication::TApplication() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExW(instance, kWindowClass, &wc)) {
+    wc.lpfnWndProc = &TApplication::WindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kWindowClass;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    if (!RegisterClassExW(&wc)) throw EOutOfResources(u"Cannot register a window class");
+  }
+  handle_ = CreateWindowExW(0, kWindowClass, L"Tarvelin", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  if (!handle_) throw EOutOfResources(u"Cannot create a window");
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  ticks_per_ms_ = std::max<LONGLONG>(frequency.QuadPart / 1000, 1);
+  SyncQueue& q = Queue();
+  {
+    std::lock_guard guard(q.lock);
+    q.window = handle_;
+    q.gui_thread = GetCurrentThreadId();
+  }
+  Application = this;
+}
+
+TApplication::~TApplication() {
+  SyncQueue& q = Queue();
+  {
+    std::lock_guard guard(q.lock);
+    q.window = nullptr;
+  }
+  DestroyWindow(handle_);
+  if (Application == this) Application = nullptr;
+}
+
+void TApplication::AddForm(TForm* form) {
+  forms_.push_back(form);
+  if (!main_form_) main_form_ = form;
+}
+
+void TApplication::RemoveForm(TForm* form) {
+  std::erase(forms_, form);
+  if (main_form_ == form) main_form_ = nullptr;
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+void TApplication::Run() {
+  if (main_form_) main_form_->Show();
+  while (!terminated_) HandleMessage();
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+  if (!PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE) &&
+      !PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    return false;
+  }
+  if (msg.message == WM_QUIT) {
+    terminated_ = true;
+  } else if (!PreTranslate(msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return true;
+}
+
+bool TApplication::PreTranslate(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+  try {
+    if (TWinControl* control = TWinControl::FromHandle(msg.hwnd); control && control->PreTranslateKey(msg)) return true;
+    auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
+    return form && form->DialogKey(msg);
+  } catch (...) {
+    HandleException(std::current_exception());
+    return true;
+  }
+}
+
+void TApplication::HandleMessage() {
+  MSG msg;
+  if (!ProcessMessage(msg)) Idle();
+}
+
+void TApplication::Idle() {
+  CheckSynchronize();
+  MSG msg;
+  if (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) return;
+  HANDLE event = Queue().event;
+  MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (ProcessMessage(msg)) {
+  }
+  last_pass_ = Now();
+}
+
+void TApplication::ProcessMessagesIfDue() {
+  if (Now() - last_pass_ >= ticks_per_ms_) ProcessMessages();
+}
+
+void TApplication::HandleException(std::exception_ptr failure) noexcept {
+  try {
+    if (HWND capture = GetCapture()) SendMessageW(capture, WM_CANCELMODE, 0, 0);
+    bool silent = false;
+    std::u16string text = FailureMessage(failure, silent);
+    if (!silent) ShowException(std::move(text));
+  } catch (...) {
+    // Nothing can be done about a failure of the failure report itself.
+  }
+}
+
+void TApplication::ShowException(std::u16string message) {
+  HWND owner = GetActiveWindow();
+  if (!owner) owner = handle_;
+  MessageBox(owner, Wide(WithFullStop(std::move(message))), Title, MB_OK | MB_ICONERROR);
+}
+
+int TApplication::MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
+  const HWND focus = GetFocus();
+  // The box itself disables and enables its owner, so activation returns there when it closes.
+  std::vector<HWND> disabled;
+  if (owner != handle_) disabled = DisableTaskWindows(owner);
+  int result = 0;
+  try {
+    result = OnMessageBox ? OnMessageBox(owner, text, caption, flags) : MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
+  } catch (...) {
+    EnableWindows(disabled);
+    throw;
+  }
+  EnableWindows(disabled);
+  if (focus && IsWindow(focus)) ::SetFocus(focus);
+  return result;
+}
+
+std::vector<HWND> TApplication::DisableTaskWindows(HWND except) {
+  struct Collect {
+    HWND except;
+    std::vector<HWND> windows;
+  } collect{except, {}};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* c = reinterpret_cast<Collect*>(lp);
+        if (hwnd != c->except && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) c->windows.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&collect));
+  for (HWND hwnd : collect.windows) EnableWindow(hwnd, FALSE);
+  return collect.windows;
+}
+
+void TApplication::EnableWindows(const std::vector<HWND>& windows) {
+  for (HWND hwnd : windows) {
+    if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
+  }
+}
+
+void TApplication::Synchronize(const std::function<void()>& work) {
+  SyncQueue& q = Queue();
+  if (GetCurrentThreadId() == q.gui_thread) {
+    work();
+    return;
+  }
+  SyncRequest request{&work, nullptr, UniqueKernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr))};
+  if (!request.done) throw EOutOfResources(u"Cannot create an event");
+  HWND window;
+  {
+    std::lock_guard guard(q.lock);
+    q.requests.push_back(&request);
+    SetEvent(q.event);
+    window = q.window;
+  }
+  if (window) PostMessageW(window, WM_NULL, 0, 0);
+  WaitForSingleObject(request.done.Get(), INFINITE);
+  if (request.failure) std::rethrow_exception(request.failure);
+}
+
+bool TApplication::CheckSynchronize() {
+  SyncQueue& q = Queue();
+  std::deque<SyncRequest*> batch;
+  {
+    std::lock_guard guard(q.lock);
+    batch.swap(q.requests);
+    ResetEvent(q.event);
+  }
+  for (SyncRequest* request : batch) {
+    try {
+      (*request->work)();
+    } catch (...) {
+      request->failure = std::current_exception();
+    }
+    SetEvent(request->done.Get());
+  }
+  return !batch.empty();
+}
+
+LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NULL && Application && Application->handle_ == hwnd) {
+    Application->CheckSynchronize();
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}

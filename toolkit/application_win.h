@@ -1,0 +1,90 @@
+// The application object: the message loop, message processing inside long commands, the
+// default failure report and the queue of work other threads hand to the GUI thread.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "toolkit/object.h"
+
+class TForm;
+
+class TApplication : public TObject {
+public:
+  // Makes itself the process's Application and creates its hidden window.
+  TApplication();
+  ~TApplication() override;
+
+  // The caption of every failure report.
+  std::wstring Title;
+  // The main window carries the task-bar button itself.
+  bool MainFormOnTaskBar = false;
+
+  // The application's own hidden window: it owns message boxes that must not disable the main
+  // window and receives the wake-up of work handed over by other threads.
+  HWND Handle() const noexcept { return handle_; }
+  TForm* MainForm() const noexcept { return main_form_; }
+  bool Terminated() const noexcept { return terminated_; }
+  // Asks the message loop to end: posts the quit request.
+  void Terminate();
+
+  // Shows the main window and runs the message loop until the application is terminating.
+  void Run();
+  // Takes one waiting message and handles it; when none waits, does the idle work and sleeps
+  // until a message or work from another thread arrives.
+  void HandleMessage();
+  // Takes and dispatches every waiting message (mouse messages first) until none is left; never
+  // waits. A quit request taken here only marks the application as terminating.
+  void ProcessMessages();
+  // ProcessMessages, but only when at least a millisecond has passed since the last pass:
+  // a pass costs tens of microseconds, too much after every character of a long password.
+  void ProcessMessagesIfDue();
+
+  // The default failure report: cancels any mouse capture, ignores a silent abort, and shows
+  // any other failure's message in a modal box. Never throws.
+  void HandleException(std::exception_ptr failure) noexcept;
+  void ShowException(std::u16string message);
+  // The one way the program shows a message box; the other windows of the program are disabled
+  // while it is open unless the owner is the application's hidden window, and the focus
+  // returns to where it was.
+  int MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags);
+  // Replaces the real message box, for tests; receives owner, text, caption and flags.
+  std::function<int(HWND, const std::wstring&, const std::wstring&, UINT)> OnMessageBox;
+
+  // Runs work on the GUI thread and waits until it has run; a failure of the work is rethrown
+  // in the calling thread. Called on the GUI thread, runs the work at once.
+  static void Synchronize(const std::function<void()>& work);
+  // Runs the work other threads have queued; GUI thread only. Returns whether any ran.
+  bool CheckSynchronize();
+
+  // Forms register themselves; the first one becomes the main window.
+  void AddForm(TForm* form);
+  void RemoveForm(TForm* form);
+  const std::vector<TForm*>& Forms() const noexcept { return forms_; }
+
+  // Disables every enabled, visible top-level window of the GUI thread but except; the
+  // returned windows are enabled again by EnableWindows.
+  static std::vector<HWND> DisableTaskWindows(HWND except);
+  static void EnableWindows(const std::vector<HWND>& windows);
+
+private:
+  bool ProcessMessage(MSG& msg);
+  bool PreTranslate(MSG& msg);
+  void Idle();
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+  HWND handle_ = nullptr;
+  TForm* main_form_ = nullptr;
+  std::vector<TForm*> forms_;
+  bool terminated_ = false;
+  LONGLONG last_pass_ = 0;
+  LONGLONG ticks_per_ms_ = 1;
+};
+
+// The process's application object, created first thing by the program (and by tests).
+extern TApplication* Application;
+

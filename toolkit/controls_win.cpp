@@ -1,0 +1,431 @@
+// The toolkit's controls: edit fields, push buttons with images, panels, group boxes, labels,
+// pictures and the image list the buttons draw from.
+#include "toolkit/controls_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// Puts bytes on the open clipboard in format; false when the system refuses.
+bool PutOnClipboard(UINT format, const void* data, std::size_t size) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!memory) throw std::bad_alloc();
+  void* target = GlobalLock(memory);
+  std::memcpy(target, data, size);
+  GlobalUnlock(memory);
+  if (!SetClipboardData(format, memory)) {
+    GlobalFree(memory);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TEdit
+
+void TEdit::Create(TContainer& parent, const TRect96& bounds, const TFontSpec& font, const Style& style) {
+  DWORD s = WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
+  if (style.read_only) s |= ES_READONLY;
+  if (style.numbers_only) s |= ES_NUMBER;
+  if (style.multi_line) s |= ES_MULTILINE;
+  CreateSystemWindow(WC_EDITW, s, 0, &parent, bounds);
+  SetFont(font);
+  SetMaxLength(0);
+}
+
+bool TEdit::ReadOnly() const noexcept { return GetWindowLongW(Handle(), GWL_STYLE) & ES_READONLY; }
+void TEdit::SetReadOnly(bool read_only) { SendMessageW(Handle(), EM_SETREADONLY, read_only ? TRUE : FALSE, 0); }
+bool TEdit::NumbersOnly() const noexcept { return GetWindowLongW(Handle(), GWL_STYLE) & ES_NUMBER; }
+
+void TEdit::SetMaxLength(int length) {
+  max_length_ = length;
+  // 0 lifts the system's default limit of 30,000 typed characters.
+  SendMessageW(Handle(), EM_SETLIMITTEXT, static_cast<WPARAM>(std::max(length, 0)), 0);
+}
+
+void TEdit::SetPlaceholder(const std::wstring& text) {
+  SendMessageW(Handle(), EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TEdit::SelectAll() { SetSelection(0, -1); }
+void TEdit::SetSelection(int start, int end) { SendMessageW(Handle(), EM_SETSEL, start, end); }
+
+std::pair<int, int> TEdit::Selection() const {
+  DWORD start = 0, end = 0;
+  SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  return {static_cast<int>(start), static_cast<int>(end)};
+}
+
+void TEdit::CopyToClipboard() { SendMessageW(Handle(), WM_COPY, 0, 0); }
+
+void TEdit::CopySelectionPrivately() {
+  const auto [start, end] = Selection();
+  if (start >= end) return;  // an empty selection leaves the clipboard as it was
+  const std::wstring text = Text().substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+  if (!OpenClipboard(Handle())) return;
+  EmptyClipboard();
+  PutOnClipboard(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  // Marks that keep the copy out of the clipboard history and the cloud clipboard.
+  const DWORD no = 0;
+  PutOnClipboard(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"), &no, sizeof no);
+  PutOnClipboard(RegisterClipboardFormatW(L"CanIncludeInClipboardHistory"), &no, sizeof no);
+  PutOnClipboard(RegisterClipboardFormatW(L"CanUploadToCloudClipboard"), &no, sizeof no);
+  CloseClipboard();
+}
+
+LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      mouse_focusing_ = true;
+      const LRESULT result = DefProc(msg, wp, lp);
+      mouse_focusing_ = false;
+      return result;
+    }
+    case WM_SETFOCUS: {
+      const LRESULT result = DefProc(msg, wp, lp);
+      if (SelectOnFocus(mouse_focusing_)) SelectAll();
+      return result;
+    }
+    case WM_COPY:
+      if (PrivateClipboard) {
+        CopySelectionPrivately();
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefProc(msg, wp, lp);
+}
+
+bool TEdit::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (HIWORD(wp) == EN_CHANGE) {
+        Fire(OnChange, this);
+        result = 0;
+        return true;
+      }
+      return false;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: {
+      const auto dc = reinterpret_cast<HDC>(wp);
+      const SkinColors& skin = Skin(Section());
+      SetTextColor(dc, Enabled() ? FontColor(Font()) : skin.disabledText);
+      SetBkColor(dc, skin.face);
+      SetDCBrushColor(dc, skin.face);
+      result = reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+      return true;
+    }
+    default:
+      return TWinControl::Reflect(msg, wp, lp, result);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TsEdit
+
+void TsEdit::PaintFrame() {
+  const HDC dc = GetWindowDC(Handle());
+  RECT r;
+  GetWindowRect(Handle(), &r);
+  OffsetRect(&r, -r.left, -r.top);
+  const SkinColors& skin = Skin(Section());
+  const COLORREF color = Focused() ? skin.focusBorder : hot_ ? skin.hotBorder : skin.border;
+  FrameSolid(dc, r, Enabled() ? color : skin.border);
+  ReleaseDC(Handle(), dc);
+}
+
+LRESULT TsEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_NCPAINT:
+      PaintFrame();
+      return 0;
+    case WM_MOUSEMOVE:
+      if (!hot_) {
+        hot_ = true;
+        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, Handle(), 0};
+        TrackMouseEvent(&tme);
+        PaintFrame();
+      }
+      break;
+    case WM_MOUSELEAVE:
+      hot_ = false;
+      PaintFrame();
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE: {
+      const LRESULT result = TEdit::WndProc(msg, wp, lp);
+      if (Handle()) PaintFrame();
+      return result;
+    }
+    default:
+      break;
+  }
+  return TEdit::WndProc(msg, wp, lp);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TsButton
+
+void TsButton::Create(TContainer& parent, const TRect96& bounds, const std::wstring& caption, const TFontSpec& font,
+                      const TsAlphaImageList* images, int image_index) {
+  images_ = images;
+  image_index_ = image_index;
+  CreateSystemWindow(WC_BUTTONW, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, &parent, bounds);
+  SetFont(font);
+  SetText(caption);
+}
+
+void TsButton::Click() {
+  if (ModalResult != mrNone) {
+    if (TForm* form = Form()) form->SetModalResult(ModalResult);
+  }
+  Fire(OnClick, this);
+}
+
+bool TsButton::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg == WM_COMMAND && (HIWORD(wp) == BN_CLICKED || HIWORD(wp) == BN_DOUBLECLICKED)) {
+    result = 0;
+    Click();
+    return true;
+  }
+  if (msg == WM_DRAWITEM) {
+    Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+    result = TRUE;
+    return true;
+  }
+  return TWinControl::Reflect(msg, wp, lp, result);
+}
+
+LRESULT TsButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_MOUSEMOVE:
+      if (!hot_) {
+        hot_ = true;
+        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, Handle(), 0};
+        TrackMouseEvent(&tme);
+        InvalidateRect(Handle(), nullptr, FALSE);
+      }
+      break;
+    case WM_MOUSELEAVE:
+      hot_ = false;
+      InvalidateRect(Handle(), nullptr, FALSE);
+      break;
+    case WM_ERASEBKGND:
+      return 1;
+    default:
+      break;
+  }
+  return DefProc(msg, wp, lp);
+}
+
+void TsButton::Draw(const DRAWITEMSTRUCT& item) {
+  const HDC dc = item.hDC;
+  const RECT r = item.rcItem;
+  const SkinColors& skin = Skin(SkinSection::Button);
+  const bool pressed = item.itemState & ODS_SELECTED;
+  const bool disabled = item.itemState & ODS_DISABLED;
+  const bool focused = item.itemState & ODS_FOCUS;
+  const COLORREF face = pressed ? skin.pressedFace : hot_ && !disabled ? skin.hotFace : skin.face;
+  const COLORREF border = pressed ? skin.pressedBorder : (hot_ || focused) && !disabled ? skin.hotBorder : skin.border;
+  FillSolid(dc, r, face);
+  FrameSolid(dc, r, border);
+  if (focused && !pressed) {
+    RECT inner = r;
+    InflateRect(&inner, -1, -1);
+    FrameSolid(dc, inner, border);
+  }
+
+  const std::wstring caption = Text();
+  const UINT dpi = Dpi();
+  const int icon = (images_ && image_index_ >= 0) ? images_->SizeFor(dpi) : 0;
+  const int gap = (icon && !caption.empty()) ? Scale(6) : 0;
+  const HGDIOBJ old_font = SelectObject(dc, FontHandle());
+  SIZE text{0, 0};
+  if (!caption.empty()) GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+  const int content = icon + gap + text.cx;
+  int x = r.left + (r.right - r.left - content) / 2;
+  if (icon) {
+    images_->Draw(dc, image_index_, x, r.top + (r.bottom - r.top - icon) / 2, dpi);
+    x += icon + gap;
+  }
+  if (!caption.empty()) {
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, disabled ? skin.disabledText : skin.text);
+    RECT tr{x, r.top, r.right, r.bottom};
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  }
+  SelectObject(dc, old_font);
+  if (focused && !(item.itemState & ODS_NOFOCUSRECT)) {
+    RECT fr = r;
+    InflateRect(&fr, -Scale(3), -Scale(3));
+    DrawFocusRect(dc, &fr);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TsPanel, TsGroupBox
+
+void TsPanel::Create(TContainer& parent, const TRect96& bounds) {
+  RegisterClass();
+  CreateOwnWindow(kClassName, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, &parent,
+                  bounds);
+}
+
+void TsGroupBox::Create(TContainer& parent, const TRect96& bounds, const std::wstring& caption, const TFontSpec& font) {
+  RegisterClass();
+  CreateOwnWindow(kClassName, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, &parent,
+                  bounds);
+  SetFont(font);
+  SetText(caption);
+}
+
+void TsGroupBox::PaintBackground(HDC dc, const RECT& client) {
+  const SkinColors& skin = Skin(Section());
+  FillSolid(dc, client, skin.face);
+  const std::wstring caption = Text();
+  const HGDIOBJ old_font = SelectObject(dc, FontHandle());
+  TEXTMETRICW tm;
+  GetTextMetricsW(dc, &tm);
+  SIZE text{0, 0};
+  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+  // The frame runs through the middle of the caption line; the caption interrupts it.
+  const int line = tm.tmHeight / 2;
+  FrameSolid(dc, RECT{client.left, client.top + line, client.right, client.bottom}, skin.border);
+  const int left = Scale(8);
+  FillSolid(dc, RECT{left - Scale(2), client.top, left + text.cx + Scale(2), client.top + tm.tmHeight}, skin.face);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, FontColor(Font()));
+  TextOutW(dc, left, client.top, caption.c_str(), static_cast<int>(caption.size()));
+  SelectObject(dc, old_font);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TsAlphaImageList
+
+TsAlphaImageList::TsAlphaImageList(std::vector<int> resource_ids, int size) : ids_(std::move(resource_ids)), size_(size) {}
+
+HICON TsAlphaImageList::Icon(int index, UINT dpi) const {
+  if (index < 0 || index >= Count()) return nullptr;
+  if (loaded_dpi_ != dpi) {
+    icons_.clear();
+    const int px = SizeFor(dpi);
+    for (int id : ids_) {
+      icons_.emplace_back(static_cast<HICON>(
+          LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, px, px, LR_DEFAULTCOLOR)));
+    }
+    loaded_dpi_ = dpi;
+  }
+  return icons_[static_cast<std::size_t>(index)].Get();
+}
+
+void TsAlphaImageList::Draw(HDC dc, int index, int x, int y, UINT dpi) const {
+  if (HICON icon = Icon(index, dpi)) {
+    const int px = SizeFor(dpi);
+    DrawIconEx(dc, x, y, icon, px, px, 0, nullptr, DI_NORMAL);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TLabel
+
+void TLabel::Create(TContainer& parent, const TRect96& bounds, const std::wstring& text, const TFontSpec& font,
+                    const Style& style) {
+  text_ = text;
+  font_spec_ = font;
+  style_ = style;
+  Place(&parent, bounds);
+}
+
+void TLabel::SetText(std::wstring text) {
+  if (text == text_) return;
+  text_ = std::move(text);
+  Invalidate();
+}
+
+void TLabel::SetFont(const TFontSpec& font) {
+  if (font == font_spec_) return;
+  font_spec_ = font;
+  font_.Reset();
+  font_dpi_ = 0;
+  Invalidate();
+}
+
+void TLabel::ApplyDpi(UINT) {
+  font_.Reset();
+  font_dpi_ = 0;
+}
+
+HFONT TLabel::FontFor(UINT dpi) const {
+  if (font_dpi_ != dpi || !font_) {
+    font_ = CreateFontFor(font_spec_, dpi);
+    font_dpi_ = dpi;
+  }
+  return font_.Get();
+}
+
+UINT TLabel::Format() const {
+  UINT f = DT_NOPREFIX;
+  f |= style_.alignment == TAlignment::Center ? DT_CENTER : DT_LEFT;
+  if (style_.word_wrap) {
+    f |= DT_WORDBREAK;
+  } else if (style_.single_line) {
+    f |= DT_SINGLELINE;
+    if (style_.vertical_center) f |= DT_VCENTER;
+  }
+  return f;
+}
+
+int TLabel::TextHeight96() const {
+  const UINT dpi = Parent() ? Parent()->Dpi() : 96;
+  const HDC dc = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, FontFor(dpi));
+  RECT r{0, 0, ScaleTo(Bounds96().width, dpi), 0};
+  DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, Format() | DT_CALCRECT);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return MulDiv(r.bottom - r.top, 96, static_cast<int>(dpi));
+}
+
+void TLabel::Paint(HDC dc, const RECT& bounds) {
+  const UINT dpi = Parent() ? Parent()->Dpi() : 96;
+  const HGDIOBJ old = SelectObject(dc, FontFor(dpi));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, font_spec_.color == CLR_INVALID ? SkinFontColor() : font_spec_.color);
+  RECT r = bounds;
+  DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, Format());
+  SelectObject(dc, old);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TImage
+
+void TImage::Create(TContainer& parent, const TRect96& bounds) { Place(&parent, bounds); }
+
+void TImage::SetPicture(UniqueBitmap bitmap) {
+  bitmap_ = std::move(bitmap);
+  Invalidate();
+}
+
+void TImage::Paint(HDC dc, const RECT& bounds) {
+  if (!bitmap_) return;
+  BITMAP info{};
+  GetObjectW(bitmap_.Get(), sizeof info, &info);
+  const HDC mem = CreateCompatibleDC(dc);
+  const HGDIOBJ old = SelectObject(mem, bitmap_.Get());
+  // The picture is centred in the control.
+  const int x = bounds.left + (bounds.right - bounds.left - info.bmWidth) / 2;
+  const int y = bounds.top + (bounds.bottom - bounds.top - info.bmHeight) / 2;
+  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, mem, 0, 0, SRCCOPY);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+}

@@ -1,0 +1,234 @@
+// Top-level windows: frame, caption, placement, DPI, keyboard navigation, focus, modal display.
+#include "toolkit/form_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "toolkit/application_win.h"
+#include "toolkit/exception.h"
+#include "toolkit/scope_exit.h"
+
+namespace {
+
+const wchar_t kFormClass[] = L"TarvelinForm";
+
+DWORD FormStyle() { return WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN; }
+
+RECT MonitorRect(HMONITOR monitor, bool work_area) {
+  MONITORINFO mi{sizeof mi, {}, {}, 0};
+  GetMonitorInfoW(monitor, &mi);
+  return work_area ? mi.rcWork : mi.rcMonitor;
+}
+
+bool Usable(HWND hwnd) { return hwnd && IsWindow(hwnd) && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
+
+}  // namespace
+
+TForm::TForm(TBorderStyle border, TPosition position, int client_width, int client_height, const TFontSpec& font)
+    : TContainer(SkinSection::Form), border_(border), position_(position) {
+  RegisterToolkitClass(kFormClass, 0, nullptr);
+  DWORD ex_style = WS_EX_CONTROLPARENT | (border == TBorderStyle::Dialog ? WS_EX_DLGMODALFRAME : WS_EX_TOOLWINDOW);
+  HWND owner = nullptr;
+  if (TForm* main = Application->MainForm()) {
+    owner = main->Handle();
+  } else if (Application->MainFormOnTaskBar) {
+    ex_style |= WS_EX_APPWINDOW;
+  } else {
+    owner = Application->Handle();
+  }
+  CreateOwnWindow(kFormClass, FormStyle(), ex_style, nullptr, TRect96{0, 0, client_width, client_height}, owner);
+  Application->AddForm(this);
+  const UINT dpi = GetDpiForWindow(Handle());
+  ApplyDpi(dpi ? dpi : 96);
+  SetFont(font);
+}
+
+TForm::~TForm() {
+  if (Application) Application->RemoveForm(this);
+}
+
+RECT TForm::WindowRectFor(UINT dpi) const {
+  RECT r{0, 0, ScaleTo(Bounds96().width, dpi), ScaleTo(Bounds96().height, dpi)};
+  AdjustWindowRectExForDpi(&r, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)), dpi);
+  return r;
+}
+
+void TForm::PlaceWindow() {
+  const RECT r = WindowRectFor(Dpi());
+  SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::PlaceFirstTime() {
+  placed_ = true;
+  RECT w;
+  GetWindowRect(Handle(), &w);
+  const LONG width = w.right - w.left, height = w.bottom - w.top;
+  const HMONITOR primary = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  RECT area = MonitorRect(primary, false);
+  RECT bounds = area;  // the window is kept inside this rectangle
+  switch (position_) {
+    case TPosition::ScreenCenter:
+      break;
+    case TPosition::MainFormCenter:
+      if (TForm* main = Application->MainForm(); main && main != this && IsWindowVisible(main->Handle())) {
+        GetWindowRect(main->Handle(), &area);
+        bounds = MonitorRect(MonitorFromWindow(main->Handle(), MONITOR_DEFAULTTONEAREST), true);
+      }
+      break;
+    case TPosition::DesktopCenter:
+      area = RECT{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
+      area.right = area.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+      area.bottom = area.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+      bounds = area;
+      break;
+  }
+  LONG x = area.left + (area.right - area.left - width) / 2;
+  LONG y = area.top + (area.bottom - area.top - height) / 2;
+  x = std::max(std::min(x, bounds.right - width), bounds.left);
+  y = std::max(std::min(y, bounds.bottom - height), bounds.top);
+  SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::Show() {
+  if (!placed_) PlaceFirstTime();
+  ShowWindow(Handle(), SW_SHOW);
+}
+
+int TForm::ShowModal() {
+  const HWND previous = GetActiveWindow();
+  std::vector<HWND> disabled = TApplication::DisableTaskWindows(Handle());
+  modal_ = true;
+  modal_result_ = mrNone;
+  ScopeExit restore([&] {
+    // The other windows are enabled before this one hides, so the activation returns to them.
+    TApplication::EnableWindows(disabled);
+    ShowWindow(Handle(), SW_HIDE);
+    if (previous && IsWindow(previous)) SetActiveWindow(previous);
+    modal_ = false;
+  });
+  Show();
+  SetActiveWindow(Handle());
+  while (modal_result_ == mrNone) {
+    Application->HandleMessage();
+    if (Application->Terminated() && modal_result_ == mrNone) modal_result_ = mrCancel;
+  }
+  return modal_result_;
+}
+
+void TForm::Close() {
+  if (modal_) {
+    modal_result_ = mrCancel;
+  } else if (Application->MainForm() == this) {
+    Application->Terminate();
+  } else {
+    ShowWindow(Handle(), SW_HIDE);
+  }
+}
+
+void TForm::AddToolTip(TWinControl& control, const std::wstring& text) {
+  if (!tooltip_) {
+    tooltip_.Reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                                   GetModuleHandleW(nullptr), nullptr));
+    if (!tooltip_) throw EOutOfResources(u"Cannot create a window");
+    SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, Scale(420));
+  }
+  TTTOOLINFOW info{};
+  info.cbSize = sizeof info;
+  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.hwnd = Handle();
+  info.uId = reinterpret_cast<UINT_PTR>(control.Handle());
+  info.lpszText = const_cast<wchar_t*>(text.c_str());
+  SendMessageW(tooltip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void TForm::FocusArrived(TWinControl* control) {
+  if (control == this || control->Handle() == active_control_) return;
+  TWinControl* previous = ActiveControl();
+  active_control_ = control->Handle();
+  if (previous) previous->DoExit();
+  control->DoEnter();
+}
+
+void TForm::FocusFirst() {
+  if (HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE)) ::SetFocus(first);
+}
+
+bool TForm::DialogKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN) return false;
+  const WPARAM key = msg.wParam;
+  if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE && key != VK_LEFT && key != VK_RIGHT && key != VK_UP &&
+      key != VK_DOWN) {
+    return false;
+  }
+  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+  const HWND focus = GetFocus();
+  if (!focus || !IsChild(Handle(), focus)) {
+    if (key == VK_TAB) FocusFirst();
+    return key == VK_TAB;
+  }
+  const auto code = static_cast<UINT>(SendMessageW(focus, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg)));
+  if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  switch (key) {
+    case VK_TAB:
+      if (code & DLGC_WANTTAB) return false;
+      if (HWND next = GetNextDlgTabItem(Handle(), focus, shift ? TRUE : FALSE)) ::SetFocus(next);
+      break;
+    case VK_RETURN:
+      if (code & DLGC_BUTTON) SendMessageW(focus, BM_CLICK, 0, 0);
+      return true;
+    case VK_ESCAPE:
+      return true;
+    default:  // arrows move among the controls of one parent, unless the control wants them
+      if (code & DLGC_WANTARROWS) return false;
+      if (HWND next = GetNextDlgTabItem(GetParent(focus), focus, (key == VK_LEFT || key == VK_UP) ? TRUE : FALSE)) {
+        ::SetFocus(next);
+      }
+      break;
+  }
+  SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  return true;
+}
+
+LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE && !HIWORD(wp)) {
+        if (Usable(active_control_)) {
+          ::SetFocus(active_control_);
+        } else {
+          FocusFirst();
+        }
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+      if (Usable(active_control_)) {
+        ::SetFocus(active_control_);
+      } else {
+        FocusFirst();
+      }
+      return 0;
+    case WM_SETCURSOR:
+      if (cursor_ && reinterpret_cast<HWND>(wp) == Handle() && LOWORD(lp) == HTCLIENT) {
+        SetCursor(LoadCursorW(nullptr, cursor_));
+        return TRUE;
+      }
+      break;
+    case WM_DPICHANGED: {
+      const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+      ApplyDpi(HIWORD(wp));
+      SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return TContainer::WndProc(msg, wp, lp);
+}

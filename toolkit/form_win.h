@@ -1,0 +1,79 @@
+// Top-level windows: frame, caption, placement, DPI, keyboard navigation, focus, modal display.
+#pragma once
+
+#include <string>
+
+#include "toolkit/window_win.h"
+
+enum class TBorderStyle {
+  Dialog,      // fixed dialog frame: caption with a close box, not resizable
+  ToolWindow,  // thin caption with a close box, no task-bar button, not resizable
+};
+
+enum class TPosition {
+  ScreenCenter,    // centred on the primary monitor
+  MainFormCenter,  // centred over the main window
+  DesktopCenter,   // centred on the rectangle spanning all monitors
+};
+
+// Modal results.
+inline constexpr int mrNone = 0;
+inline constexpr int mrOk = 1;
+inline constexpr int mrCancel = 2;
+
+class TForm : public TContainer {
+public:
+  // Creates the window, hidden, with a client area of the given size at 96 dpi.
+  TForm(TBorderStyle border, TPosition position, int client_width, int client_height, const TFontSpec& font);
+  ~TForm() override;
+
+  void SetCaption(std::wstring_view caption) { SetText(caption); }
+  // Shows the window; the first time, places it by its position rule.
+  void Show();
+  // Shows the window modally: the program's other windows are disabled and messages keep being
+  // dispatched until ModalResult becomes non-zero; returns it. The window is hidden after.
+  int ShowModal();
+  // Closes the window: a modal window ends with mrCancel, the main window ends the program
+  // (posts the quit request and stays on screen until the loop ends), any other one hides.
+  void Close();
+
+  int ModalResult() const noexcept { return modal_result_; }
+  void SetModalResult(int result) noexcept { modal_result_ = result; }
+  bool Modal() const noexcept { return modal_; }
+
+  // The control that has, or last had, the keyboard focus in this window.
+  TWinControl* ActiveControl() const noexcept { return FromHandle(active_control_); }
+  // The pointer shown over the window's own client area (nullptr: the class's arrow).
+  void SetCursorShape(LPCWSTR cursor) noexcept { cursor_ = cursor; }
+  LPCWSTR CursorShape() const noexcept { return cursor_; }
+
+  // Adds a tooltip to a control of this window.
+  void AddToolTip(TWinControl& control, const std::wstring& text);
+  HWND ToolTipWindow() const noexcept { return tooltip_.Get(); }
+
+  // Called by the toolkit when a control of this window receives the focus.
+  void FocusArrived(TWinControl* control);
+  // The window's keyboard navigation: Tab and Shift+Tab through the tab order, arrows among the
+  // controls of one parent, Enter on a button clicks it; Enter and Escape elsewhere do nothing.
+  // Keys that the focused control claims (WM_GETDLGCODE) are left to it.
+  bool DialogKey(const MSG& msg);
+
+protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void PlaceWindow() override;
+
+private:
+  void PlaceFirstTime();
+  RECT WindowRectFor(UINT dpi) const;
+  void FocusFirst();
+
+  TBorderStyle border_;
+  TPosition position_;
+  bool placed_ = false;
+  bool modal_ = false;
+  int modal_result_ = mrNone;
+  HWND active_control_ = nullptr;
+  LPCWSTR cursor_ = nullptr;
+  UniqueWindow tooltip_;
+  std::vector<std::wstring> tooltip_texts_;
+};

@@ -1,0 +1,46 @@
+// The program's one built-in look: flat and light.
+#include "toolkit/skin_win.h"
+
+namespace {
+
+const SkinColors kForm{RGB(240, 240, 240), RGB(220, 220, 220), RGB(0, 0, 0), RGB(240, 240, 240), RGB(220, 220, 220),
+                       RGB(240, 240, 240), RGB(220, 220, 220), RGB(220, 220, 220), RGB(131, 131, 131)};
+const SkinColors kEdit{RGB(255, 255, 255), RGB(171, 173, 179), RGB(0, 0, 0), RGB(255, 255, 255), RGB(126, 180, 234),
+                       RGB(255, 255, 255), RGB(86, 157, 229), RGB(0, 120, 215), RGB(131, 131, 131)};
+const SkinColors kButton{RGB(225, 225, 225), RGB(173, 173, 173), RGB(0, 0, 0), RGB(229, 241, 251), RGB(0, 120, 215),
+                         RGB(204, 228, 247), RGB(0, 84, 153), RGB(0, 120, 215), RGB(131, 131, 131)};
+const SkinColors kPanel{RGB(240, 240, 240), RGB(240, 240, 240), RGB(0, 0, 0), RGB(240, 240, 240), RGB(240, 240, 240),
+                        RGB(240, 240, 240), RGB(240, 240, 240), RGB(240, 240, 240), RGB(131, 131, 131)};
+const SkinColors kGroupBox{RGB(240, 240, 240), RGB(213, 223, 229), RGB(0, 0, 0), RGB(240, 240, 240), RGB(213, 223, 229),
+                           RGB(240, 240, 240), RGB(213, 223, 229), RGB(213, 223, 229), RGB(131, 131, 131)};
+const SkinColors kSpeedButton{RGB(240, 240, 240), RGB(240, 240, 240), RGB(64, 64, 64), RGB(229, 241, 251), RGB(0, 120, 215),
+                              RGB(204, 228, 247), RGB(0, 84, 153), RGB(0, 120, 215), RGB(170, 170, 170)};
+
+}  // namespace
+
+const SkinColors& Skin(SkinSection section) {
+  switch (section) {
+    case SkinSection::Edit: return kEdit;
+    case SkinSection::Button: return kButton;
+    case SkinSection::Panel: return kPanel;
+    case SkinSection::GroupBox: return kGroupBox;
+    case SkinSection::SpeedButtonSmall: return kSpeedButton;
+    case SkinSection::Form: break;
+  }
+  return kForm;
+}
+
+COLORREF SkinFontColor() { return kForm.text; }
+
+void FillSolid(HDC dc, const RECT& r, COLORREF c) {
+  const COLORREF old = SetBkColor(dc, c);
+  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+  SetBkColor(dc, old);
+}
+
+void FrameSolid(HDC dc, const RECT& r, COLORREF c) {
+  FillSolid(dc, RECT{r.left, r.top, r.right, r.top + 1}, c);
+  FillSolid(dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, c);
+  FillSolid(dc, RECT{r.left, r.top, r.left + 1, r.bottom}, c);
+  FillSolid(dc, RECT{r.right - 1, r.top, r.right, r.bottom}, c);
+}

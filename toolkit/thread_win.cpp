@@ -1,0 +1,39 @@
+// A worker thread object: created suspended, runs Execute, then hands its completion handler to
+// the GUI thread and waits until it has run.
+#include "toolkit/thread_win.h"
+
+#include "toolkit/application_win.h"
+#include "toolkit/system_error_win.h"
+
+TThread::TThread() {
+  handle_.Reset(CreateThread(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, nullptr));
+  if (!handle_) throw EThread(u"Thread creation error: " + SystemErrorText(GetLastError()));
+}
+
+TThread::~TThread() = default;
+
+void TThread::Start() {
+  if (ResumeThread(handle_.Get()) == static_cast<DWORD>(-1)) {
+    throw EThread(u"Thread error: " + SystemErrorText(GetLastError()));
+  }
+}
+
+DWORD WINAPI TThread::ThreadProc(void* param) {
+  auto* self = static_cast<TThread*>(param);
+  try {
+    self->Execute();
+  } catch (...) {
+    self->FatalException = std::current_exception();
+  }
+  const bool free_self = self->FreeOnTerminate;
+  if (self->OnTerminate) {
+    try {
+      TApplication::Synchronize([self] { self->OnTerminate(self); });
+    } catch (...) {
+      // A failure of the completion handler has nowhere to go from a worker thread.
+    }
+  }
+  self->finished_ = true;
+  if (free_self) delete self;
+  return 0;
+}

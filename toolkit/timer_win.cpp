@@ -1,0 +1,71 @@
+// A window timer: ticks every Interval milliseconds while it is enabled and has a handler.
+#include "toolkit/timer_win.h"
+
+#include "toolkit/application_win.h"
+#include "toolkit/exception.h"
+
+namespace {
+const wchar_t kTimerClass[] = L"TarvelinTimer";
+constexpr UINT_PTR kTimerId = 1;
+}  // namespace
+
+TTimer::TTimer() {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExW(instance, kTimerClass, &wc)) {
+    wc.lpfnWndProc = &TTimer::WindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kTimerClass;
+    if (!RegisterClassExW(&wc)) throw EOutOfResources(u"Cannot register a window class");
+  }
+  window_.Reset(CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr));
+  if (!window_) throw EOutOfResources(u"Cannot create a window");
+  SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+TTimer::~TTimer() {
+  if (counting_) KillTimer(window_.Get(), kTimerId);
+}
+
+void TTimer::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  Update();
+}
+
+void TTimer::SetInterval(UINT interval) {
+  if (interval == interval_) return;
+  interval_ = interval;
+  Update();
+}
+
+void TTimer::SetOnTimer(TNotifyEvent handler) {
+  on_timer_ = std::move(handler);
+  Update();
+}
+
+void TTimer::Update() {
+  if (counting_) {
+    KillTimer(window_.Get(), kTimerId);
+    counting_ = false;
+  }
+  if (interval_ != 0 && enabled_ && on_timer_) {
+    if (!SetTimer(window_.Get(), kTimerId, interval_, nullptr)) throw EOutOfResources(u"Not enough timers available");
+    counting_ = true;
+  }
+}
+
+LRESULT CALLBACK TTimer::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_TIMER && wp == kTimerId) {
+    if (auto* self = reinterpret_cast<TTimer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))) {
+      try {
+        Fire(self->on_timer_, self);
+      } catch (...) {
+        Application->HandleException(std::current_exception());
+      }
+    }
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}

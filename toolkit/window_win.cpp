@@ -1,0 +1,360 @@
+// Windowed and windowless controls: the base classes every window of the program stands on.
+#include "toolkit/window_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <exception>
+#include <new>
+
+#include "toolkit/application_win.h"
+#include "toolkit/exception.h"
+#include "toolkit/form_win.h"
+
+namespace {
+
+const wchar_t kControlProperty[] = L"Tarvelin.Control";
+
+void Unregister(std::vector<TWinControl*>& list, TWinControl* c) { std::erase(list, c); }
+
+}  // namespace
+
+RECT ScaleRect(const TRect96& r, UINT dpi) {
+  return RECT{ScaleTo(r.x, dpi), ScaleTo(r.y, dpi), ScaleTo(r.x + r.width, dpi), ScaleTo(r.y + r.height, dpi)};
+}
+
+UniqueFont CreateFontFor(const TFontSpec& spec, UINT dpi) {
+  UniqueFont font(CreateFontW(-ScaleTo(spec.height, dpi), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                              spec.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.face));
+  if (!font) throw std::bad_alloc();
+  return font;
+}
+
+COLORREF FontColor(const TFontSpec& spec) {
+  return spec.color == CLR_INVALID ? GetSysColor(COLOR_WINDOWTEXT) : spec.color;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TWinControl
+
+TWinControl::~TWinControl() {
+  if (parent_) Unregister(parent_->children_, this);
+  if (handle_) {
+    destroying_ = true;
+    DestroyWindow(handle_);
+  }
+}
+
+TForm* TWinControl::Form() const noexcept {
+  for (const TWinControl* c = this; c; c = c->parent_) {
+    if (auto* f = dynamic_cast<TForm*>(const_cast<TWinControl*>(c))) return f;
+  }
+  return nullptr;
+}
+
+TWinControl* TWinControl::FromHandle(HWND hwnd) noexcept {
+  return hwnd ? static_cast<TWinControl*>(GetPropW(hwnd, kControlProperty)) : nullptr;
+}
+
+void TWinControl::SetBounds96(const TRect96& bounds) {
+  bounds_ = bounds;
+  if (handle_) ApplyDpi(dpi_);
+}
+
+RECT TWinControl::ScaledBounds() const { return ScaleRect(bounds_, dpi_); }
+
+void TWinControl::SetFont(const TFontSpec& spec) {
+  font_spec_ = spec;
+  if (handle_) {
+    ApplyFont();
+    InvalidateRect(handle_, nullptr, TRUE);
+  }
+}
+
+void TWinControl::ApplyFont() {
+  UniqueFont font = CreateFontFor(font_spec_, dpi_);
+  SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+  font_ = std::move(font);
+}
+
+bool TWinControl::Enabled() const noexcept { return handle_ && IsWindowEnabled(handle_); }
+void TWinControl::SetEnabled(bool enabled) { EnableWindow(handle_, enabled ? TRUE : FALSE); }
+bool TWinControl::Visible() const noexcept { return handle_ && (GetWindowLongW(handle_, GWL_STYLE) & WS_VISIBLE); }
+void TWinControl::SetVisible(bool visible) { ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE); }
+bool TWinControl::TabStop() const noexcept { return handle_ && (GetWindowLongW(handle_, GWL_STYLE) & WS_TABSTOP); }
+bool TWinControl::CanFocus() const noexcept { return handle_ && IsWindowVisible(handle_) && IsWindowEnabled(handle_); }
+bool TWinControl::Focused() const noexcept { return handle_ && GetFocus() == handle_; }
+void TWinControl::SetFocus() { ::SetFocus(handle_); }
+
+std::wstring TWinControl::Text() const {
+  const int length = GetWindowTextLengthW(handle_);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(handle_, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(std::max(got, 0)));
+  return text;
+}
+
+void TWinControl::SetText(std::wstring_view text) {
+  if (Text() == text) return;
+  const std::wstring terminated(text);
+  // On a live window the only way the text cannot be taken is lack of memory.
+  if (!SetWindowTextW(handle_, terminated.c_str())) throw std::bad_alloc();
+}
+
+void TWinControl::ApplyDpi(UINT dpi) {
+  const bool font_changed = dpi != dpi_ || !font_;
+  dpi_ = dpi;
+  if (font_changed) ApplyFont();
+  PlaceWindow();
+}
+
+void TWinControl::PlaceWindow() {
+  const RECT r = ScaledBounds();
+  SetWindowPos(handle_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool TWinControl::PreTranslateKey(const MSG&) { return false; }
+bool TWinControl::Reflect(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+void TWinControl::DoEnter() { Fire(OnEnter, this); }
+void TWinControl::DoExit() { Fire(OnExit, this); }
+
+ATOM TWinControl::RegisterToolkitClass(const wchar_t* class_name, UINT style, HCURSOR cursor) {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (ATOM atom = static_cast<ATOM>(GetClassInfoExW(instance, class_name, &wc))) return atom;
+  wc.style = style;
+  wc.lpfnWndProc = &TWinControl::OwnProc;
+  wc.hInstance = instance;
+  wc.hCursor = cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = class_name;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  const ATOM atom = RegisterClassExW(&wc);
+  if (!atom) throw EOutOfResources(u"Cannot register a window class");
+  return atom;
+}
+
+void TWinControl::CreateOwnWindow(const wchar_t* class_name, DWORD style, DWORD ex_style, TContainer* parent,
+                                  const TRect96& bounds, HWND owner) {
+  parent_ = parent;
+  bounds_ = bounds;
+  dpi_ = parent ? parent->Dpi() : dpi_;
+  const RECT r = ScaledBounds();
+  const HWND hwnd = CreateWindowExW(ex_style, class_name, L"", style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                    parent ? parent->Handle() : owner, nullptr, GetModuleHandleW(nullptr), this);
+  if (!hwnd) throw EOutOfResources(u"Cannot create a window");
+  if (parent) parent->children_.push_back(this);
+  ApplyFont();
+}
+
+void TWinControl::CreateSystemWindow(const wchar_t* class_name, DWORD style, DWORD ex_style, TContainer* parent,
+                                     const TRect96& bounds) {
+  parent_ = parent;
+  bounds_ = bounds;
+  dpi_ = parent->Dpi();
+  const RECT r = ScaledBounds();
+  const HWND hwnd = CreateWindowExW(ex_style, class_name, L"", style | WS_CHILD, r.left, r.top, r.right - r.left,
+                                    r.bottom - r.top, parent->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!hwnd) throw EOutOfResources(u"Cannot create a window");
+  Attach(hwnd);
+  SetWindowSubclass(hwnd, &TWinControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  subclassed_ = true;
+  parent->children_.push_back(this);
+  ApplyFont();
+}
+
+void TWinControl::Attach(HWND hwnd) {
+  handle_ = hwnd;
+  SetPropW(hwnd, kControlProperty, this);
+}
+
+LRESULT TWinControl::DefProc(UINT msg, WPARAM wp, LPARAM lp) {
+  return subclassed_ ? DefSubclassProc(handle_, msg, wp, lp) : DefWindowProcW(handle_, msg, wp, lp);
+}
+
+LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) { return DefProc(msg, wp, lp); }
+
+LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+  const HWND hwnd = handle_;
+  LRESULT result = 0;
+  try {
+    result = WndProc(msg, wp, lp);
+    if (msg == WM_SETFOCUS && handle_) {
+      if (TForm* form = Form()) form->FocusArrived(this);
+    }
+  } catch (...) {
+    // A failure must never unwind through the window system: report it and carry on.
+    Application->HandleException(std::current_exception());
+  }
+  if (msg == WM_NCDESTROY) {
+    if (subclassed_) RemoveWindowSubclass(hwnd, &TWinControl::SubclassProc, 1);
+    RemovePropW(hwnd, kControlProperty);
+    handle_ = nullptr;
+  }
+  return result;
+}
+
+LRESULT CALLBACK TWinControl::OwnProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    self->Attach(hwnd);
+  }
+  if (TWinControl* self = FromHandle(hwnd)) return self->Dispatch(msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK TWinControl::SubclassProc(HWND, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+  return reinterpret_cast<TWinControl*>(ref)->Dispatch(msg, wp, lp);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TGraphicControl
+
+TGraphicControl::~TGraphicControl() {
+  if (parent_) {
+    std::erase(parent_->graphics_, this);
+    if (parent_->hot_ == this) parent_->hot_ = nullptr;
+    if (parent_->pressed_ == this) parent_->pressed_ = nullptr;
+  }
+}
+
+void TGraphicControl::Place(TContainer* parent, const TRect96& bounds) {
+  parent_ = parent;
+  bounds_ = bounds;
+  parent->graphics_.push_back(this);
+  Invalidate();
+}
+
+void TGraphicControl::SetBounds96(const TRect96& bounds) {
+  Invalidate();
+  bounds_ = bounds;
+  Invalidate();
+}
+
+RECT TGraphicControl::ScaledBounds() const { return ScaleRect(bounds_, parent_ ? parent_->Dpi() : 96); }
+
+void TGraphicControl::SetVisible(bool visible) {
+  if (visible_ == visible) return;
+  visible_ = visible;
+  Invalidate();
+}
+
+void TGraphicControl::Invalidate() {
+  if (parent_ && parent_->Handle()) {
+    const RECT r = ScaledBounds();
+    InvalidateRect(parent_->Handle(), &r, FALSE);
+  }
+}
+
+void TGraphicControl::MouseEnter() { Fire(OnMouseEnter, this); }
+void TGraphicControl::MouseLeave() { Fire(OnMouseLeave, this); }
+void TGraphicControl::Click() { Fire(OnClick, this); }
+
+// ---------------------------------------------------------------------------------------------
+// TContainer
+
+void TContainer::RegisterClass() { RegisterToolkitClass(kClassName, 0, nullptr); }
+
+void TContainer::ApplyDpi(UINT dpi) {
+  TWinControl::ApplyDpi(dpi);
+  for (TWinControl* child : children_) child->ApplyDpi(dpi);
+  for (TGraphicControl* g : graphics_) g->ApplyDpi(dpi);
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TContainer::PaintBackground(HDC dc, const RECT& client) { FillSolid(dc, client, Skin(section_).face); }
+
+void TContainer::Paint() {
+  PAINTSTRUCT ps;
+  const HDC dc = BeginPaint(Handle(), &ps);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  // Painted off screen first, so transparent labels over a background never flicker.
+  const HDC mem = CreateCompatibleDC(dc);
+  UniqueBitmap bitmap(CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
+  const HGDIOBJ old = SelectObject(mem, bitmap.Get());
+  PaintBackground(mem, client);
+  for (TGraphicControl* g : graphics_) {
+    RECT r = g->ScaledBounds(), overlap;
+    if (g->Visible() && IntersectRect(&overlap, &r, &ps.rcPaint)) g->Paint(mem, r);
+  }
+  BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
+         mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  EndPaint(Handle(), &ps);
+}
+
+TGraphicControl* TContainer::GraphicAt(POINT pt) const {
+  for (auto it = graphics_.rbegin(); it != graphics_.rend(); ++it) {
+    const RECT r = (*it)->ScaledBounds();
+    if ((*it)->Visible() && PtInRect(&r, pt)) return *it;
+  }
+  return nullptr;
+}
+
+void TContainer::TrackPointer(POINT pt) {
+  TGraphicControl* now = GraphicAt(pt);
+  if (now == hot_) return;
+  TGraphicControl* before = hot_;
+  hot_ = now;
+  if (now) {
+    TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, Handle(), 0};
+    TrackMouseEvent(&tme);
+  }
+  if (before) before->MouseLeave();
+  if (now) now->MouseEnter();
+}
+
+LRESULT TContainer::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT result = 0;
+  switch (msg) {
+    case WM_COMMAND:
+      if (TWinControl* c = FromHandle(reinterpret_cast<HWND>(lp)); c && c->Reflect(msg, wp, lp, result)) return result;
+      break;
+    case WM_NOTIFY:
+      if (TWinControl* c = FromHandle(reinterpret_cast<NMHDR*>(lp)->hwndFrom); c && c->Reflect(msg, wp, lp, result)) {
+        return result;
+      }
+      break;
+    case WM_DRAWITEM:
+      if (TWinControl* c = FromHandle(reinterpret_cast<DRAWITEMSTRUCT*>(lp)->hwndItem); c && c->Reflect(msg, wp, lp, result)) {
+        return result;
+      }
+      break;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      if (TWinControl* c = FromHandle(reinterpret_cast<HWND>(lp)); c && c->Reflect(msg, wp, lp, result)) return result;
+      SetBkColor(reinterpret_cast<HDC>(wp), Skin(section_).face);
+      SetDCBrushColor(reinterpret_cast<HDC>(wp), Skin(section_).face);
+      return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_MOUSEMOVE:
+      TrackPointer(POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
+      break;
+    case WM_MOUSELEAVE:
+      if (TGraphicControl* before = std::exchange(hot_, nullptr)) before->MouseLeave();
+      return 0;
+    case WM_LBUTTONDOWN:
+      pressed_ = GraphicAt(POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
+      break;
+    case WM_LBUTTONUP:
+      if (TGraphicControl* p = std::exchange(pressed_, nullptr);
+          p && p == GraphicAt(POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))})) {
+        p->Click();
+      }
+      break;
+    case WM_SIZE:
+      Resized();
+      break;
+    default:
+      break;
+  }
+  return DefProc(msg, wp, lp);
+}

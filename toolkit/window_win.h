@@ -1,0 +1,184 @@
+// Windowed and windowless controls: the base classes every window of the program stands on.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/handle_win.h"
+#include "toolkit/object.h"
+#include "toolkit/skin_win.h"
+
+class TForm;
+class TContainer;
+
+// Rectangles and lengths of the layouts are given in pixels at 96 dots per inch.
+struct TRect96 {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// Scales a length given at 96 dpi to dpi, rounding to the nearest pixel.
+inline int ScaleTo(int value, UINT dpi) { return MulDiv(value, static_cast<int>(dpi), 96); }
+// Scales a rectangle edge by edge, so neighbouring controls stay flush at every dpi.
+RECT ScaleRect(const TRect96& r, UINT dpi);
+
+struct TFontSpec {
+  const wchar_t* face = L"Tahoma";
+  int height = 11;  // character height in pixels at 96 dpi (8 pt)
+  bool bold = false;
+  bool underline = false;
+  COLORREF color = CLR_INVALID;  // CLR_INVALID: the system's window-text colour
+
+  bool operator==(const TFontSpec&) const = default;
+};
+
+UniqueFont CreateFontFor(const TFontSpec& spec, UINT dpi);
+COLORREF FontColor(const TFontSpec& spec);
+
+// A control with a window of its own: either of a class of the toolkit or a subclassed system
+// control. It stores itself in the window's GWLP_USERDATA, so messages find their object.
+class TWinControl : public TObject {
+public:
+  ~TWinControl() override;
+
+  HWND Handle() const noexcept { return handle_; }
+  TContainer* Parent() const noexcept { return parent_; }
+  TForm* Form() const noexcept;
+  static TWinControl* FromHandle(HWND hwnd) noexcept;
+
+  const TRect96& Bounds96() const noexcept { return bounds_; }
+  void SetBounds96(const TRect96& bounds);
+  UINT Dpi() const noexcept { return dpi_; }
+  int Scale(int value) const noexcept { return ScaleTo(value, dpi_); }
+
+  const TFontSpec& Font() const noexcept { return font_spec_; }
+  void SetFont(const TFontSpec& spec);
+  HFONT FontHandle() const noexcept { return font_.Get(); }
+
+  bool Enabled() const noexcept;
+  virtual void SetEnabled(bool enabled);
+  bool Visible() const noexcept;
+  void SetVisible(bool visible);
+  bool TabStop() const noexcept;
+  bool CanFocus() const noexcept;
+  bool Focused() const noexcept;
+  void SetFocus();
+
+  std::wstring Text() const;
+  // Replaces the window text only when it differs, so an equal text raises no change.
+  void SetText(std::wstring_view text);
+
+  // Moves, resizes and refreshes the fonts for dpi; containers pass it on to their children.
+  virtual void ApplyDpi(UINT dpi);
+
+  // A key message on its way to this control, before the window's dialog keys see it.
+  // Returns true when the control has consumed it.
+  virtual bool PreTranslateKey(const MSG& msg);
+  // A notification reflected by the parent (WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR*, WM_DRAWITEM).
+  virtual bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+  // The focus has moved to this control from another control of its form, or away from it.
+  virtual void DoEnter();
+  virtual void DoExit();
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+
+protected:
+  TWinControl() = default;
+  // Creates a window of a class of the toolkit (registered by RegisterToolkitClass).
+  void CreateOwnWindow(const wchar_t* class_name, DWORD style, DWORD ex_style, TContainer* parent,
+                       const TRect96& bounds, HWND owner = nullptr);
+  // Creates a system control and subclasses it.
+  void CreateSystemWindow(const wchar_t* class_name, DWORD style, DWORD ex_style, TContainer* parent,
+                          const TRect96& bounds);
+  virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT DefProc(UINT msg, WPARAM wp, LPARAM lp);
+  // Where this control stands in its parent's client area at the current dpi.
+  RECT ScaledBounds() const;
+  // Moves and sizes the window for the current dpi; top-level windows keep their place.
+  virtual void PlaceWindow();
+  virtual void Resized() {}
+
+  static ATOM RegisterToolkitClass(const wchar_t* class_name, UINT style, HCURSOR cursor);
+
+private:
+  static LRESULT CALLBACK OwnProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
+  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+  void Attach(HWND hwnd);
+  void ApplyFont();
+
+  HWND handle_ = nullptr;
+  TContainer* parent_ = nullptr;
+  TRect96 bounds_;
+  UINT dpi_ = 96;
+  TFontSpec font_spec_;
+  UniqueFont font_;
+  bool subclassed_ = false;
+  bool destroying_ = false;
+};
+
+// A control without a window of its own (a label, a picture), painted by its container and told
+// about the pointer by it.
+class TGraphicControl : public TObject {
+public:
+  ~TGraphicControl() override;
+
+  TContainer* Parent() const noexcept { return parent_; }
+  const TRect96& Bounds96() const noexcept { return bounds_; }
+  void SetBounds96(const TRect96& bounds);
+  RECT ScaledBounds() const;
+  bool Visible() const noexcept { return visible_; }
+  void SetVisible(bool visible);
+  void Invalidate();
+
+  virtual void Paint(HDC dc, const RECT& bounds) = 0;
+  virtual void ApplyDpi(UINT) {}
+  virtual void MouseEnter();
+  virtual void MouseLeave();
+  virtual void Click();
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+
+protected:
+  TGraphicControl() = default;
+  void Place(TContainer* parent, const TRect96& bounds);
+
+private:
+  TContainer* parent_ = nullptr;
+  TRect96 bounds_;
+  bool visible_ = true;
+};
+
+// A control that holds other controls: it reflects their notifications back to them, paints its
+// background and its windowless controls, and tells those about the pointer.
+class TContainer : public TWinControl {
+public:
+  void ApplyDpi(UINT dpi) override;
+  SkinSection Section() const noexcept { return section_; }
+
+protected:
+  explicit TContainer(SkinSection section) : section_(section) {}
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  // Paints the background of the client area; the windowless controls are painted after it.
+  virtual void PaintBackground(HDC dc, const RECT& client);
+
+  static constexpr const wchar_t* kClassName = L"TarvelinContainer";
+  static void RegisterClass();
+
+private:
+  friend class TWinControl;
+  friend class TGraphicControl;
+  void Paint();
+  void TrackPointer(POINT pt);
+  TGraphicControl* GraphicAt(POINT pt) const;
+
+  SkinSection section_;
+  std::vector<TWinControl*> children_;
+  std::vector<TGraphicControl*> graphics_;
+  TGraphicControl* hot_ = nullptr;
+  TGraphicControl* pressed_ = nullptr;
+};
