@@ -53,7 +53,8 @@ void TEdit::SetPlaceholder(const std::wstring& text) {
   SendMessageW(Handle(), EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void TEdit::SelectAll() { SetSelection(0, -1); }
+// The caret goes to the start, so a long text shows its beginning while all of it is selected.
+void TEdit::SelectAll() { SetSelection(GetWindowTextLengthW(Handle()), 0); }
 void TEdit::SetSelection(int start, int end) { SendMessageW(Handle(), EM_SETSEL, start, end); }
 
 std::pair<int, int> TEdit::Selection() const {

@@ -1,0 +1,181 @@
+// The application object: message processing, the default failure report, work handed over
+// by other threads.
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+#include "tests/win_test_support.h"
+#include "toolkit/controls_win.h"
+#include "toolkit/exception.h"
+#include "toolkit/form_win.h"
+
+namespace {
+
+// A bare window that records the messages it receives.
+struct Recorder {
+  Recorder() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+      if (auto* self = reinterpret_cast<Recorder*>(GetWindowLongPtrW(h, GWLP_USERDATA))) self->seen.push_back(m);
+      return DefWindowProcW(h, m, w, l);
+    };
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TestRecorder";
+    RegisterClassW(&wc);
+    hwnd = CreateWindowExW(0, L"TestRecorder", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~Recorder() { DestroyWindow(hwnd); }
+  int Count(UINT msg) const { return static_cast<int>(std::count(seen.begin(), seen.end(), msg)); }
+  HWND hwnd;
+  std::vector<UINT> seen;
+};
+
+class ApplicationTest : public WindowTest {};
+
+TEST_F(ApplicationTest, FailureReportShowsTheMessageWithAFullStop) {
+  struct Case {
+    std::u16string message;
+    std::wstring shown;
+  };
+  const Case cases[] = {
+      {u"Out of memory", L"Out of memory."},
+      {u"Готово.", L"Готово."},
+      {u"Stop!", L"Stop!"},
+      {u"Trailing blank ", L"Trailing blank "},
+      {u"Why?", L"Why?."},
+      {u"Code 7", L"Code 7."},
+      {u"", L""},
+  };
+  for (const auto& c : cases) {
+    boxes.clear();
+    app.HandleException(std::make_exception_ptr(Exception(c.message)));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, c.shown);
+    EXPECT_EQ(boxes[0].caption, L"Tarvelin");
+    EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(boxes[0].owner, app.Handle()) << "no window of the program is active";
+  }
+}
+
+TEST_F(ApplicationTest, AnAbortShowsNothingButCancelsTheMouseCapture) {
+  Recorder holder;
+  SetCapture(holder.hwnd);
+  app.HandleException(std::make_exception_ptr(EAbort()));
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(holder.Count(WM_CANCELMODE), 1);
+  ReleaseCapture();
+}
+
+TEST_F(ApplicationTest, AFailingHandlerIsReportedAndTheProgramCarriesOn) {
+  TForm form(TBorderStyle::Dialog, TPosition::ScreenCenter, 200, 100, {});
+  TsButton button;
+  button.Create(form, {10, 10, 80, 30}, L"Go", {}, nullptr, -1);
+  int clicks = 0;
+  button.OnClick = [&](TObject*) {
+    ++clicks;
+    throw Exception(u"Не вышло");
+  };
+  form.Show();
+  SendMessageW(button.Handle(), BM_CLICK, 0, 0);
+  SendMessageW(button.Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(clicks, 2);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, L"Не вышло.");
+  EXPECT_TRUE(IsWindow(form.Handle()));
+}
+
+TEST_F(ApplicationTest, TheOtherWindowsAreDisabledWhileTheReportIsOpen) {
+  TForm main(TBorderStyle::Dialog, TPosition::ScreenCenter, 200, 100, {});
+  TForm other(TBorderStyle::ToolWindow, TPosition::MainFormCenter, 100, 50, {});
+  main.Show();
+  other.Show();
+  SetActiveWindow(main.Handle());
+  bool other_enabled_meanwhile = true;
+  on_box = [&](const ShownBox&) { other_enabled_meanwhile = IsWindowEnabled(other.Handle()); };
+  app.ShowException(u"Ошибка");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].owner, main.Handle()) << "owned by the active window";
+  EXPECT_FALSE(other_enabled_meanwhile);
+  EXPECT_TRUE(IsWindowEnabled(other.Handle()));
+  EXPECT_TRUE(IsWindowEnabled(main.Handle()));
+
+  // A box owned by the hidden application window disables nothing.
+  on_box = [&](const ShownBox&) { other_enabled_meanwhile = IsWindowEnabled(main.Handle()); };
+  app.MessageBox(app.Handle(), L"x", L"y", MB_OK);
+  EXPECT_TRUE(other_enabled_meanwhile);
+}
+
+TEST_F(ApplicationTest, ProcessMessagesTakesMouseMessagesFirstAndNeverWaits) {
+  Recorder r;
+  PostMessageW(r.hwnd, WM_APP, 0, 0);
+  PostMessageW(r.hwnd, WM_APP + 1, 0, 0);
+  PostMessageW(r.hwnd, WM_LBUTTONDOWN, 0, 0);
+  app.ProcessMessages();
+  std::vector<UINT> posted;
+  for (UINT m : r.seen) {
+    if (m == WM_APP || m == WM_APP + 1 || m == WM_LBUTTONDOWN) posted.push_back(m);
+  }
+  EXPECT_EQ(posted, (std::vector<UINT>{WM_LBUTTONDOWN, WM_APP, WM_APP + 1}));
+  const DWORD start = GetTickCount();
+  app.ProcessMessages();
+  EXPECT_LT(GetTickCount() - start, 1000u);
+}
+
+TEST_F(ApplicationTest, AQuitRequestOnlyMarksTermination) {
+  Recorder r;
+  PostQuitMessage(0);
+  PostMessageW(r.hwnd, WM_APP, 0, 0);
+  EXPECT_FALSE(app.Terminated());
+  app.ProcessMessages();
+  EXPECT_TRUE(app.Terminated());
+  EXPECT_EQ(r.Count(WM_APP), 1) << "later messages are still dispatched";
+}
+
+TEST_F(ApplicationTest, PacedProcessingRunsAtMostOncePerMillisecond) {
+  Recorder r;
+  app.ProcessMessages();
+  PostMessageW(r.hwnd, WM_APP, 0, 0);
+  app.ProcessMessagesIfDue();
+  EXPECT_EQ(r.Count(WM_APP), 0) << "a pass has just run";
+  Sleep(3);
+  app.ProcessMessagesIfDue();
+  EXPECT_EQ(r.Count(WM_APP), 1);
+}
+
+TEST_F(ApplicationTest, WorkFromAnotherThreadRunsOnTheGuiThreadWhileTheWorkerWaits) {
+  const DWORD gui = GetCurrentThreadId();
+  std::atomic<DWORD> ran_on{0};
+  std::atomic<bool> worker_done{false};
+  std::u16string rethrown;
+  std::thread worker([&] {
+    TApplication::Synchronize([&] { ran_on = GetCurrentThreadId(); });
+    try {
+      TApplication::Synchronize([] { throw Exception(u"из GUI"); });
+    } catch (const Exception& e) {
+      rethrown = e.Message();
+    }
+    worker_done = true;
+  });
+  EXPECT_TRUE(PumpUntil([&] { return worker_done.load(); }));
+  worker.join();
+  EXPECT_EQ(ran_on.load(), gui);
+  EXPECT_EQ(rethrown, u"из GUI") << "a failure of the work goes back to the worker";
+}
+
+TEST_F(ApplicationTest, HandedOverWorkRunsInsideAnotherModalLoop) {
+  // A message box's own loop dispatches the wake-up message to the hidden window.
+  std::atomic<bool> ran{false};
+  std::thread worker([&] { TApplication::Synchronize([&] { ran = true; }); });
+  Sleep(50);
+  MSG msg;
+  const DWORD start = GetTickCount();
+  while (!ran && GetTickCount() - start < 5000) {
+    if (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);  // no idle work here
+  }
+  worker.join();
+  EXPECT_TRUE(ran.load());
+}
+
+}  // namespace

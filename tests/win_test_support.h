@@ -1,0 +1,72 @@
+// Helpers for tests of windows under Wine: an application object per test, message pumping
+// until a condition holds, and a recorder that stands in for message boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "toolkit/application_win.h"
+
+struct ShownBox {
+  HWND owner;
+  std::wstring text;
+  std::wstring caption;
+  UINT flags;
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+  WindowTest() {
+    app.Title = L"Tarvelin";
+    app.MainFormOnTaskBar = true;
+    app.OnMessageBox = [this](HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
+      boxes.push_back({owner, text, caption, flags});
+      if (on_box) on_box(boxes.back());
+      return IDOK;
+    };
+  }
+
+  // Dispatches messages until done() holds or ms milliseconds have passed; returns done().
+  bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+      if (GetTickCount() - start > ms) return false;
+      app.ProcessMessages();
+      app.CheckSynchronize();
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+  }
+  // Dispatches messages for ms milliseconds.
+  void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+  }
+
+  TApplication app;
+  std::vector<ShownBox> boxes;
+  std::function<void(const ShownBox&)> on_box;
+};
+
+// Presses a key on the focused window through the application's message processing, the way a
+// real key press arrives: a posted WM_KEYDOWN (and WM_CHAR where the key makes one).
+inline void PressKey(TApplication& app, WPARAM key, bool shift = false) {
+  BYTE state[256];
+  GetKeyboardState(state);
+  state[VK_SHIFT] = shift ? 0x80 : 0;
+  SetKeyboardState(state);
+  PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+  app.ProcessMessages();
+  state[VK_SHIFT] = 0;
+  SetKeyboardState(state);
+}
+
+inline std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  return name;
+}
