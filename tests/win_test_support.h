@@ -70,3 +70,27 @@ inline std::wstring ClassOf(HWND hwnd) {
   GetClassNameW(hwnd, name, 64);
   return name;
 }
+
+// A hidden window that runs a function for each WM_APP it receives.
+class MessageProbe {
+public:
+  explicit MessageProbe(std::function<void()> on_app) : on_app_(std::move(on_app)) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+      auto* self = reinterpret_cast<MessageProbe*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+      if (self && m == WM_APP) self->on_app_();
+      return DefWindowProcW(h, m, w, l);
+    };
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TestMessageProbe";
+    RegisterClassW(&wc);
+    hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~MessageProbe() { DestroyWindow(hwnd_); }
+  void Post() const { PostMessageW(hwnd_, WM_APP, 0, 0); }
+
+private:
+  std::function<void()> on_app_;
+  HWND hwnd_;
+};

@@ -73,6 +73,7 @@ TApplication::TApplication() {
     q.window = handle_;
     q.gui_thread = GetCurrentThreadId();
   }
+  previous_ = Application;
   Application = this;
 }
 
@@ -80,10 +81,10 @@ TApplication::~TApplication() {
   SyncQueue& q = Queue();
   {
     std::lock_guard guard(q.lock);
-    q.window = nullptr;
+    q.window = previous_ ? previous_->handle_ : nullptr;
   }
   DestroyWindow(handle_);
-  if (Application == this) Application = nullptr;
+  if (Application == this) Application = previous_;
 }
 
 void TApplication::AddForm(TForm* form) {

@@ -77,6 +77,7 @@ private:
   void Idle();
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
+  TApplication* previous_ = nullptr;  // restored when this one ends (tests nest them)
   HWND handle_ = nullptr;
   TForm* main_form_ = nullptr;
   std::vector<TForm*> forms_;

@@ -332,6 +332,8 @@ LRESULT TContainer::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
     case WM_ERASEBKGND:
       return 1;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(FontHandle());
     case WM_PAINT:
       Paint();
       return 0;
