@@ -26,9 +26,13 @@ struct Frame {
 const Color kWhite = Rgb(0xFFFFFF);
 const Color kShadow = Rgb(0x000000);
 
-// A soft drop shadow under a shape, a little below it.
+// A soft drop shadow under a shape, a little below it, faded out before the margin so that the
+// border of the picture stays clear.
 void Shadow(Canvas& c, const Frame& f, const Shape& shape, double opacity) {
-  c.FillSoft(Move(shape, {0, f(0.025)}), Solid(kShadow), std::max(1.0, f(0.04)), opacity);
+  const double blur = std::max(1.0, f(0.04));
+  const double inset = f.Margin() + blur / 2;
+  const Shape inside = RoundRect(inset, inset, f(1) - inset, f(1) - inset, 0);
+  c.FillSoft(Intersect(Move(shape, {0, f(0.025)}), inside), Solid(kShadow), blur, opacity);
 }
 
 // A shape with a darker rim and a top-to-bottom gradient inside it.
@@ -156,15 +160,14 @@ Image DrawGenFile(int size) {
   const double lx0 = f.Snap(0.19);
   const double lx1 = f.Snap(0.81);
   const double ly0 = f.Snap(0.52);
-  c.Fill(RoundRect(lx0, ly0, lx1, hi - f.Rim() + f(0.06), f(0.04)),
+  // The label runs out under the bottom rim.
+  c.Fill(Intersect(RoundRect(lx0, ly0, lx1, hi + f(0.06), f(0.04)), Grow(body, -f.Rim())),
          Linear({0, ly0}, Rgb(0xFFFFFF), {0, hi}, Rgb(0xDCE4EE)));
   const double line = std::max(1.0, f(0.03));
   for (double y : {0.63, 0.76}) {
     const double top = f.Snap(y);
     c.Fill(RoundRect(f.Snap(0.27), top, f.Snap(0.73), top + line, 0), Solid(Rgb(0x8FA8C8)));
   }
-  // The label runs under the rim at the bottom; draw the rim again over it.
-  c.Fill(Subtract(body, Grow(body, -f.Rim())), Solid(Rgb(0x123C80)));
   return c.ToImage();
 }
 
@@ -174,22 +177,22 @@ Image DrawFolder(int size) {
   const double m = f.Margin();
   const double x0 = m;
   const double x1 = f(1) - m;
-  const double top = f.Snap(0.15);
-  const double bottom = f.Snap(0.86);
+  const double top = f.Snap(0.13);
+  const double bottom = f.Snap(0.87);
   const double radius = f(0.06);
 
   // The back with its tab.
   const Shape back = Union({
       RoundRect(x0, top, f(0.45), f(0.40), radius),
-      Polygon({{f(0.30), top}, {f(0.50), f.Snap(0.25)}, {f(0.50), f(0.40)}, {f(0.30), f(0.40)}}),
-      RoundRect(x0, f.Snap(0.24), x1, bottom, radius),
+      Polygon({{f(0.30), top}, {f(0.50), f.Snap(0.23)}, {f(0.50), f(0.40)}, {f(0.30), f(0.40)}}),
+      RoundRect(x0, f.Snap(0.22), x1, bottom, radius),
   });
   Shadow(c, f, back, 0.25);
   Rimmed(c, f, back, top, bottom, Rgb(0xF0B93A), Rgb(0xD08E12), Rgb(0xA66C08));
 
   // A sheet of paper peeking out.
-  c.Fill(RoundRect(f(0.13), f.Snap(0.30), f(0.87), f(0.70), f(0.02)), Solid(Rgb(0x9A7A3A, 0.35)));
-  c.Fill(RoundRect(f(0.14), f.Snap(0.31), f(0.86), f(0.70), f(0.02)),
+  c.Fill(RoundRect(f(0.13), f.Snap(0.28), f(0.87), f(0.70), f(0.02)), Solid(Rgb(0x9A7A3A, 0.35)));
+  c.Fill(RoundRect(f(0.14), f.Snap(0.29), f(0.86), f(0.70), f(0.02)),
          Linear(f(0, 0.3), Rgb(0xFFFFFF), f(0, 0.6), Rgb(0xE9EDF2)));
 
   // The front, a little lower than the back.
