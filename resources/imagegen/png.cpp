@@ -36,7 +36,7 @@ int Paeth(int a, int b, int c) {
 
 // The rows of `image`, each preceded by its filter type.
 std::vector<std::uint8_t> FilteredRows(const Image& image) {
-  constexpr int bpp = 4;
+  constexpr std::size_t bpp = 4;
   const std::size_t stride = static_cast<std::size_t>(image.width) * bpp;
   const std::vector<std::uint8_t> zero(stride, 0);
   std::vector<std::uint8_t> out;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -99,7 +100,12 @@ std::vector<BYTE> Alpha(HICON icon, int size) {
 
 TEST_F(ProgramIcons, LoadAtButtonSizesWithAlpha) {
   for (const IconResource& icon : Icons()) {
-    for (int size : {32, 64, icon.sizes.back()}) {
+    // Every stored size, and the two that the buttons need at 96 and 192 dots per inch.
+    std::vector<int> sizes = icon.sizes;
+    for (int extra : {32, 64}) {
+      if (std::find(sizes.begin(), sizes.end(), extra) == sizes.end()) sizes.push_back(extra);
+    }
+    for (int size : sizes) {
       SCOPED_TRACE(std::string(icon.name) + " " + std::to_string(size));
       SetLastError(0xdeadbeef);
       auto* handle = static_cast<HICON>(
