@@ -1,0 +1,16 @@
+// Windows icon files (.ico) holding several square sizes of one picture.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "resources/imagegen/image.h"
+
+namespace imagegen {
+
+// An icon file with one entry per image, in the given order. Images of 256 px and more are
+// stored as PNG; smaller ones as 32-bit BMP entries (straight alpha) with a 1-bit AND mask that
+// marks the fully transparent pixels, for drawing paths that ignore the alpha channel.
+std::vector<std::uint8_t> EncodeIco(const std::vector<Image>& images);
+
+}  // namespace imagegen
