@@ -23,6 +23,9 @@ function(tarvelin_defaults target)
     if(MINGW)
       # One self-contained executable: no MinGW runtime DLLs beside it.
       target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+      # A small executable: unused code dropped, no symbols in release builds.
+      target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
+      target_link_options(${target} PRIVATE -Wl,--gc-sections $<$<CONFIG:Release,MinSizeRel>:-s>)
     endif()
   endif()
   if(TARVELIN_SANITIZE)
@@ -36,4 +39,13 @@ function(tarvelin_gui_entry target)
   if(MINGW)
     target_link_options(${target} PRIVATE -municode)
   endif()
+endfunction()
+
+# Adds the program's resources (manifest, version information, images) to a Windows target.
+function(tarvelin_resources target)
+  set(rc ${PROJECT_SOURCE_DIR}/resources/tarvelin.rc)
+  file(GLOB images CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/images/*.ico)
+  set_source_files_properties(${rc} PROPERTIES
+    OBJECT_DEPENDS "${images};${PROJECT_SOURCE_DIR}/resources/tarvelin.manifest;${PROJECT_SOURCE_DIR}/resources/resource_ids.h")
+  target_sources(${target} PRIVATE ${rc})
 endfunction()

@@ -28,7 +28,10 @@ std::vector<OutputFile> GenerateAll() {
   for (const Picture& picture : Pictures()) {
     std::vector<Image> entries;
     for (int size : picture.iconSizes) entries.push_back(picture.draw(size));
-    icons.push_back({picture.name + ".ico", EncodeIco(entries)});
+    // The program icon is read by the shell and other programs too; the button images only by
+    // the program itself, so they are stored compactly.
+    const IcoEntries kind = picture.name == "tarvelin" ? IcoEntries::BmpBelow256 : IcoEntries::AllPng;
+    icons.push_back({picture.name + ".ico", EncodeIco(entries, kind)});
     for (int size : picture.previews) {
       previews.push_back({"png/" + picture.name + "_" + std::to_string(size) + ".png",
                           EncodePng(picture.draw(size))});

@@ -61,10 +61,11 @@ std::vector<std::uint8_t> BmpEntry(const Image& image) {
 
 }  // namespace
 
-std::vector<std::uint8_t> EncodeIco(const std::vector<Image>& images) {
+std::vector<std::uint8_t> EncodeIco(const std::vector<Image>& images, IcoEntries entries) {
   std::vector<std::vector<std::uint8_t>> bodies;
   for (const Image& image : images) {
-    bodies.push_back(image.width >= 256 ? EncodePng(image) : BmpEntry(image));
+    const bool png = image.width >= 256 || entries == IcoEntries::AllPng;
+    bodies.push_back(png ? EncodePng(image) : BmpEntry(image));
   }
 
   std::vector<std::uint8_t> out;
