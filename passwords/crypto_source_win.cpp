@@ -9,9 +9,9 @@
 #include "toolkit/exception.h"
 #include "toolkit/text.h"
 
-void CryptoDrawSource::Refill(std::span<std::uint32_t> words) {
-  const NTSTATUS status = BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(words.data()),
-                                          static_cast<ULONG>(words.size_bytes()), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+void CryptoDrawSource::Refill(std::span<std::uint8_t> bytes) {
+  const NTSTATUS status =
+      BCryptGenRandom(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
   if (status < 0) {
     char code[16];
     snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(status));

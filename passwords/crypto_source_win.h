@@ -8,5 +8,5 @@
 // fallback.
 class CryptoDrawSource final : public UnbiasedDrawSource {
 protected:
-  void Refill(std::span<std::uint32_t> words) override;
+  void Refill(std::span<std::uint8_t> bytes) override;
 };

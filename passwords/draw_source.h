@@ -18,21 +18,28 @@ public:
   void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) override;
 };
 
-// Maps a stream of uniform 32-bit words to a range without bias, by multiplying and rejecting
-// the few products that would favour some results (Lemire's method). Subclasses supply the
-// words in blocks.
+// Maps a stream of uniform random bytes to a range without bias: a uniform word x of w bits
+// gives floor(x * range / 2^w), and the 2^w mod range lowest products are rejected so every
+// result has the same weight (Lemire's method). The word width (8, 16 or 32 bits) is the one that
+// spends the fewest random bytes per result for the range. Subclasses supply the bytes in blocks.
 class UnbiasedDrawSource : public DrawSource {
 public:
   void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) override;
 
+  // The word width in bits DrawMany uses for range.
+  static unsigned WordBits(std::uint32_t range);
+
 protected:
-  static constexpr std::size_t kBlockWords = 1024;  // 4 KiB per refill
-  // Fills words with uniform random 32-bit values; throws when the source fails.
-  virtual void Refill(std::span<std::uint32_t> words) = 0;
+  static constexpr std::size_t kBlockBytes = 4096;
+  // Fills bytes with uniform random values; throws when the source fails.
+  virtual void Refill(std::span<std::uint8_t> bytes) = 0;
 
 private:
+  template <unsigned Bits>
+  void DrawWith(std::uint32_t range, std::span<std::uint32_t> out);
+  template <unsigned Bits>
   std::uint32_t NextWord();
 
-  std::uint32_t block_[kBlockWords] = {};
-  std::size_t next_ = kBlockWords;
+  std::uint8_t block_[kBlockBytes] = {};
+  std::size_t next_ = kBlockBytes;
 };

@@ -27,15 +27,18 @@ void DrawPassword(std::basic_string_view<CharT> alphabet, std::int32_t count, Dr
   }
   const auto range = static_cast<std::uint32_t>(alphabet.size());
   result.clear();
+  // Reserved, not filled: the pages are touched block by block, between two pumps.
   result.reserve(static_cast<std::size_t>(count));
   constexpr std::size_t kBlock = 256;
   std::uint32_t picks[kBlock];
+  CharT chars[kBlock];
   for (auto left = static_cast<std::size_t>(count); left != 0;) {
     const std::size_t n = left < kBlock ? left : kBlock;
     source.DrawMany(range, std::span<std::uint32_t>(picks, n));
     for (std::size_t i = 0; i < n; ++i) {
-      result.push_back(alphabet[picks[i]]);
+      chars[i] = alphabet[picks[i]];
     }
+    result.append(chars, n);
     left -= n;
     pump();
   }

@@ -147,6 +147,15 @@ void TApplication::ProcessMessages() {
   MSG msg;
   while (ProcessMessage(msg)) {
   }
+  const LONGLONG now = Now();
+  longest_gap_ = std::max(longest_gap_, now - last_pass_);
+  last_pass_ = now;
+  ++passes_;
+}
+
+void TApplication::ResetPassStatistics() noexcept {
+  passes_ = 0;
+  longest_gap_ = 0;
   last_pass_ = Now();
 }
 

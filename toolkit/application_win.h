@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <string>
@@ -43,6 +44,11 @@ public:
   // ProcessMessages, but only when at least a millisecond has passed since the last pass:
   // a pass costs tens of microseconds, too much after every character of a long password.
   void ProcessMessagesIfDue();
+  // How many passes ProcessMessages has made, and the longest time between two of them in
+  // milliseconds since the last reset; for benchmarks.
+  std::uint64_t Passes() const noexcept { return passes_; }
+  double LongestPassGapMs() const noexcept { return static_cast<double>(longest_gap_) / ticks_per_ms_; }
+  void ResetPassStatistics() noexcept;
 
   // The default failure report: cancels any mouse capture, ignores a silent abort, and shows
   // any other failure's message in a modal box. Never throws.
@@ -83,6 +89,8 @@ private:
   std::vector<TForm*> forms_;
   bool terminated_ = false;
   LONGLONG last_pass_ = 0;
+  std::uint64_t passes_ = 0;
+  LONGLONG longest_gap_ = 0;
   LONGLONG ticks_per_ms_ = 1;
 };
 

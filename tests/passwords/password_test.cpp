@@ -11,22 +11,22 @@ namespace {
 
 const std::u16string_view kDefaultAlphabet = u"1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
-// Words from a fixed script, to check the unbiased mapping exactly.
+// Bytes from a fixed script, to check the unbiased mapping exactly.
 class ScriptedSource final : public UnbiasedDrawSource {
 public:
-  explicit ScriptedSource(std::vector<std::uint32_t> words) : words_(std::move(words)) {}
+  explicit ScriptedSource(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
   int refills = 0;
 
 protected:
-  void Refill(std::span<std::uint32_t> block) override {
+  void Refill(std::span<std::uint8_t> block) override {
     ++refills;
-    for (auto& w : block) {
-      w = words_[pos_++ % words_.size()];
+    for (auto& b : block) {
+      b = bytes_[pos_++ % bytes_.size()];
     }
   }
 
 private:
-  std::vector<std::uint32_t> words_;
+  std::vector<std::uint8_t> bytes_;
   std::size_t pos_ = 0;
 };
 
@@ -89,7 +89,7 @@ TEST(DrawPassword, LengthAndMembership) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.count);
-    ScriptedSource source({0x9E3779B9u, 0x7F4A7C15u, 0xF39CC060u, 0x5CEDC834u, 0x1234567u, 0xFFFFFFFFu, 0u});
+    ScriptedSource source({0x9E, 0x37, 0x79, 0xB9, 0x7F, 0x4A, 0x7C, 0x15, 0xF3, 0x9C, 0xC0, 0x60, 0xFF, 0x00, 0x12});
     int pumps = 0;
     const std::u16string password = Generate(c.alphabet, c.count, source, &pumps);
     ASSERT_EQ(password.size(), static_cast<std::size_t>(c.count));
@@ -105,49 +105,86 @@ TEST(DrawPassword, SingleSymbolRepeats) {
   EXPECT_EQ(Generate(u"Q", 5, lcg), u"QQQQQ");
 }
 
-TEST(UnbiasedDrawSource, MapsWordsByTheirHighProductBits) {
-  // Range 62: 2^32 mod 62 = 4, so a word whose product has a low half below 4 is rejected and
-  // the next word (here 0x04210843, which maps to 1) decides.
+TEST(UnbiasedDrawSource, ChoosesTheWordWidthThatSpendsTheFewestBytes) {
   struct Case {
-    std::uint32_t word;
+    std::uint32_t range;
+    unsigned bits;
+  };
+  const Case cases[] = {
+      {1, 8},      {2, 8},          {62, 8},   {129, 8},  // 1.98 bytes a result at 8 bits, 2.00 at 16
+      {200, 8},    {256, 8},        {257, 16}, {1000, 16}, {65536, 16}, {65537, 32},
+      {100001, 32}, {0x7FFFFFFF, 32},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(UnbiasedDrawSource::WordBits(c.range), c.bits) << c.range;
+  }
+}
+
+TEST(UnbiasedDrawSource, MapsBytesByTheirHighProductBits) {
+  // Range 62 takes one byte a draw: 256 mod 62 = 8, so a byte whose product has a low byte below
+  // 8 is rejected and the next byte (here 5, which maps to 1) decides.
+  struct Case {
+    std::uint8_t byte;
     std::uint32_t expected;
   };
   const Case cases[] = {
-      {0x00000000u, 1},  // low half 0: rejected
-      {0x80000000u, 1},  // low half 0: rejected
-      {0x00000001u, 0},  // low half 62: kept
-      {0x04210842u, 0},  // low half 0xFFFFFFFC: kept
-      {0x08421085u, 2},
-      {0xFFFFFFFFu, 61},
+      {0, 1},     // 0 * 62: low byte 0, rejected
+      {4, 0},     // 248: kept, high byte 0
+      {5, 1},     // 310 = 0x136
+      {33, 7},    // 2046 = 0x7FE
+      {128, 31},  // 7936 = 0x1F00: low byte 0, rejected -> next byte
+      {255, 61},  // 15810 = 0x3DC2
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.word);
-    ScriptedSource source({c.word, 0x04210843u});
+    SCOPED_TRACE(static_cast<int>(c.byte));
+    ScriptedSource source({c.byte, 5});
     std::uint32_t out = 99;
     source.DrawMany(62, std::span<std::uint32_t>(&out, 1));
-    EXPECT_EQ(out, c.expected);
+    EXPECT_EQ(out, c.byte == 128 ? 1u : c.expected);
   }
+}
+
+TEST(UnbiasedDrawSource, WideRangesTakeWiderWords) {
+  // 16 bits, little-endian from the byte stream: 0x8001 * 1000 >> 16 = 500.
+  ScriptedSource sixteen({0x01, 0x80});
+  std::uint32_t out = 0;
+  sixteen.DrawMany(1000, std::span<std::uint32_t>(&out, 1));
+  EXPECT_EQ(out, 500u);
+  // 32 bits: 0xC0000000 * 100001 >> 32 = 75000.
+  ScriptedSource thirty_two({0x00, 0x00, 0x00, 0xC0});
+  thirty_two.DrawMany(100001, std::span<std::uint32_t>(&out, 1));
+  EXPECT_EQ(out, 75000u);
 }
 
 TEST(UnbiasedDrawSource, ResultsAreEvenlySpread) {
-  std::vector<std::uint32_t> words;
-  for (std::uint32_t i = 0; i < 30011; ++i) words.push_back(i * 2654435761u);
-  ScriptedSource source(words);
-  std::map<std::uint32_t, int> counts;
-  std::vector<std::uint32_t> out(30000);
-  source.DrawMany(3, out);
-  for (auto v : out) ++counts[v];
-  ASSERT_EQ(counts.size(), 3u);
-  for (auto& [value, n] : counts) {
-    EXPECT_NEAR(n, 10000, 300) << value;
+  for (std::uint32_t range : {3u, 62u, 1000u}) {
+    SCOPED_TRACE(range);
+    const std::size_t per_value = 400;
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t x = 0x9E3779B97F4A7C15ull;  // xorshift: well-mixed bytes, never repeated here
+    for (std::size_t i = 0; i < range * per_value * 3; ++i) {
+      x ^= x << 13;
+      x ^= x >> 7;
+      x ^= x << 17;
+      bytes.push_back(static_cast<std::uint8_t>(x >> 56));
+    }
+    ScriptedSource source(bytes);
+    std::map<std::uint32_t, int> counts;
+    std::vector<std::uint32_t> out(range * per_value);
+    source.DrawMany(range, out);
+    for (auto v : out) ++counts[v];
+    ASSERT_EQ(counts.size(), range);
+    for (auto& [value, n] : counts) {
+      EXPECT_NEAR(n, 400, 100) << value;  // five standard deviations
+    }
   }
 }
 
-TEST(UnbiasedDrawSource, RefillsInBlocks) {
-  ScriptedSource source({0x80000001u});
+TEST(UnbiasedDrawSource, RefillsInBlocksOf4KiB) {
+  ScriptedSource source({5});
   std::vector<std::uint32_t> out(5000);
   source.DrawMany(62, out);
-  EXPECT_EQ(source.refills, 5) << "1024 words a block";
+  EXPECT_EQ(source.refills, 2) << "one byte a draw";
 }
 
 }  // namespace
