@@ -1,6 +1,7 @@
 // The main window: the alphabet, the length and the password, the four commands and the banner.
 #include "app/main_form_win.h"
 
+#include "about/dlg_about_win.h"
 #include "app/product_consts.h"
 #include "passwords/password.h"
 #include "resources/resource_ids.h"
@@ -84,7 +85,11 @@ void TMainForm::FormCreate(TObject*) {
 
 void TMainForm::BtnExitClick(TObject*) { Close(); }
 
-void TMainForm::BtnAboutClick(TObject*) {}
+void TMainForm::BtnAboutClick(TObject*) {
+  // A fresh window for every showing, destroyed on every way out, a failure included.
+  const auto about = std::make_unique<TFormAbout>();
+  about->ShowModal();
+}
 
 void TMainForm::BtnGenFileClick(TObject*) {}
 

@@ -417,6 +417,18 @@ void TImage::SetPicture(UniqueBitmap bitmap) {
   Invalidate();
 }
 
+void TImage::SetPictureSource(TPictureSource source) {
+  source_ = std::move(source);
+  picture_dpi_ = 0;
+  ApplyDpi(Parent() ? Parent()->Dpi() : 96);
+}
+
+void TImage::ApplyDpi(UINT dpi) {
+  if (!source_ || dpi == picture_dpi_) return;
+  SetPicture(source_(dpi));
+  picture_dpi_ = dpi;
+}
+
 void TImage::Paint(HDC dc, const RECT& bounds) {
   if (!bitmap_) return;
   BITMAP info{};

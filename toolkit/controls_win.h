@@ -2,6 +2,7 @@
 // pictures and the image list the buttons draw from.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -161,15 +162,23 @@ private:
   mutable UniqueFont font_;
 };
 
-// A picture drawn by its container at its place.
+// A picture drawn by its container at its place, centred in it.
 class TImage : public TGraphicControl {
 public:
+  // Draws a picture for a dpi: a bitmap of the picture's size at that dpi.
+  using TPictureSource = std::function<UniqueBitmap(UINT dpi)>;
+
   void Create(TContainer& parent, const TRect96& bounds);
   // Takes a bitmap whose size is the picture's size at the current dpi.
   void SetPicture(UniqueBitmap bitmap);
+  // Draws the picture with source now and again whenever the dpi changes, so it stays crisp.
+  void SetPictureSource(TPictureSource source);
   HBITMAP Picture() const noexcept { return bitmap_.Get(); }
   void Paint(HDC dc, const RECT& bounds) override;
+  void ApplyDpi(UINT dpi) override;
 
 private:
   UniqueBitmap bitmap_;
+  TPictureSource source_;
+  UINT picture_dpi_ = 0;
 };

@@ -1,0 +1,220 @@
+// The About window's picture: a blue header band with the program's emblem, name and slogan, a
+// grey shade below it and white behind the texts.
+#include "about/about_picture_win.h"
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "app/product_consts.h"
+#include "toolkit/exception.h"
+#include "toolkit/wide.h"
+#include "toolkit/window_win.h"
+
+namespace {
+
+using UniqueRegion = UniqueHandle<TypedGdiTraits<HRGN>>;
+using UniquePen = UniqueHandle<TypedGdiTraits<HPEN>>;
+
+// The band's shapes are drawn this many times larger and averaged down, so GDI's hard edges
+// come out smooth.
+constexpr int kOversample = 4;
+
+// The band: diagonal stripes over a blue that darkens downwards, a light line at its foot.
+constexpr COLORREF kBandTop = RGB(34, 104, 184), kBandBottom = RGB(14, 66, 136);
+constexpr COLORREF kStripeTop = RGB(42, 114, 195), kStripeBottom = RGB(20, 75, 147);
+constexpr double kStripePeriod = 14, kStripeWidth = 6;
+constexpr COLORREF kFootLine = RGB(98, 160, 226);
+// The emblem: a blue disc in a light ring, bearing a grey six-armed asterisk.
+constexpr double kEmblemX = 60, kEmblemY = 57, kEmblemRadius = 44, kRingWidth = 3;
+constexpr COLORREF kRing = RGB(226, 236, 248), kDiscTop = RGB(74, 152, 232), kDiscBottom = RGB(16, 78, 170);
+constexpr double kArm = 30, kArmWidth = 12;
+constexpr COLORREF kArmShadow = RGB(14, 56, 122), kArmColor = RGB(208, 212, 218);
+// The texts beside the emblem.
+constexpr int kTextX = 126, kNameY = 22, kNameHeight = 36, kSloganY = 70, kSloganHeight = 15;
+constexpr COLORREF kTextShadow = RGB(10, 46, 102), kNameColor = RGB(255, 255, 255), kFreeColor = RGB(150, 200, 255);
+constexpr COLORREF kSloganColor = RGB(214, 230, 250);
+const wchar_t kSlogan[] = L"Надёжные пароли — одним щелчком";
+// Below the band.
+constexpr COLORREF kShadeTop = RGB(200, 205, 212), kWhite = RGB(255, 255, 255);
+
+// Lengths at 96 dpi to pixels of a drawing scale.
+struct Scaler {
+  double factor;
+  int operator()(double v) const { return static_cast<int>(std::lround(v * factor)); }
+};
+
+struct Dib {
+  UniqueBitmap bitmap;
+  BYTE* bits = nullptr;
+  int stride = 0;  // bytes per row, rows top first
+};
+
+Dib CreateDib(int width, int height, WORD bits_per_pixel) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = bits_per_pixel;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  Dib dib;
+  dib.bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dib.bitmap) throw EOutOfResources(u"Cannot create a bitmap");
+  dib.bits = static_cast<BYTE*>(bits);
+  dib.stride = (width * bits_per_pixel / 8 + 3) & ~3;
+  return dib;
+}
+
+// A memory device context drawing into a bitmap for as long as it lives.
+class BitmapDC {
+public:
+  explicit BitmapDC(HBITMAP bitmap) : dc_(CreateCompatibleDC(nullptr)) {
+    if (!dc_) throw EOutOfResources(u"Cannot create a device context");
+    old_ = SelectObject(dc_, bitmap);
+  }
+  BitmapDC(const BitmapDC&) = delete;
+  BitmapDC& operator=(const BitmapDC&) = delete;
+  ~BitmapDC() {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+  }
+  HDC Get() const noexcept { return dc_; }
+
+private:
+  HDC dc_;
+  HGDIOBJ old_ = nullptr;
+};
+
+TRIVERTEX Vertex(LONG x, LONG y, COLORREF c) {
+  return TRIVERTEX{x, y, static_cast<COLOR16>(GetRValue(c) << 8), static_cast<COLOR16>(GetGValue(c) << 8),
+                   static_cast<COLOR16>(GetBValue(c) << 8), 0};
+}
+
+void FillGradient(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
+  TRIVERTEX v[2] = {Vertex(r.left, r.top, top), Vertex(r.right, r.bottom, bottom)};
+  GRADIENT_RECT rect{0, 1};
+  GradientFill(dc, v, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+}
+
+// Fills r with the gradient where region lets it.
+void FillGradientIn(HDC dc, const UniqueRegion& region, const RECT& r, COLORREF top, COLORREF bottom) {
+  if (!region) throw EOutOfResources(u"Cannot create a region");
+  SelectClipRgn(dc, region.Get());
+  FillGradient(dc, r, top, bottom);
+  SelectClipRgn(dc, nullptr);
+}
+
+void FillDisc(HDC dc, const Scaler& s, double radius, COLORREF top, COLORREF bottom) {
+  const RECT box{s(kEmblemX - radius), s(kEmblemY - radius), s(kEmblemX + radius), s(kEmblemY + radius)};
+  FillGradientIn(dc, UniqueRegion(CreateEllipticRgn(box.left, box.top, box.right, box.bottom)), box, top, bottom);
+}
+
+// Three strokes with round ends through the emblem's centre, one of them upright.
+void DrawAsterisk(HDC dc, const Scaler& s, double dx, double dy, COLORREF color) {
+  const LOGBRUSH brush{BS_SOLID, color, 0};
+  UniquePen pen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND, static_cast<DWORD>(s(kArmWidth)), &brush, 0,
+                             nullptr));
+  if (!pen) throw EOutOfResources(u"Cannot create a pen");
+  const HGDIOBJ old = SelectObject(dc, pen.Get());
+  for (int i = 0; i < 3; ++i) {
+    const double angle = std::numbers::pi / 2 + i * std::numbers::pi / 3;
+    const double x = kArm * std::cos(angle), y = kArm * std::sin(angle);
+    MoveToEx(dc, s(kEmblemX + dx + x), s(kEmblemY + dy - y), nullptr);
+    LineTo(dc, s(kEmblemX + dx - x), s(kEmblemY + dy + y));
+  }
+  SelectObject(dc, old);
+}
+
+// The band's background and the emblem, at the oversampled scale s.
+void DrawBandShapes(HDC dc, const Scaler& s, int width, int height) {
+  const RECT band{0, 0, width, height};
+  FillGradient(dc, band, kBandTop, kBandBottom);
+  std::vector<POINT> points;
+  std::vector<INT> counts;
+  for (double x = -kAboutBandHeight; x < kAboutPictureWidth; x += kStripePeriod) {
+    points.insert(points.end(), {POINT{s(x), height}, POINT{s(x + kAboutBandHeight), 0},
+                                 POINT{s(x + kAboutBandHeight + kStripeWidth), 0}, POINT{s(x + kStripeWidth), height}});
+    counts.push_back(4);
+  }
+  FillGradientIn(dc, UniqueRegion(CreatePolyPolygonRgn(points.data(), counts.data(), static_cast<int>(counts.size()), WINDING)),
+                 band, kStripeTop, kStripeBottom);
+  FillGradient(dc, RECT{0, height - s(2), width, height}, kFootLine, kFootLine);
+
+  FillDisc(dc, s, kEmblemRadius + kRingWidth, kRing, kRing);
+  FillDisc(dc, s, kEmblemRadius, kDiscTop, kDiscBottom);
+  DrawAsterisk(dc, s, 1.5, 2, kArmShadow);
+  DrawAsterisk(dc, s, 0, 0, kArmColor);
+}
+
+// Averages each oversampled block of the 32-bit source into one pixel of the 24-bit target.
+void Downsample(const Dib& source, Dib& target, int width, int height) {
+  constexpr int n = kOversample, samples = n * n;
+  for (int y = 0; y < height; ++y) {
+    BYTE* out = target.bits + static_cast<std::ptrdiff_t>(y) * target.stride;
+    for (int x = 0; x < width; ++x) {
+      unsigned sum[3] = {0, 0, 0};
+      for (int sy = 0; sy < n; ++sy) {
+        const BYTE* in = source.bits + static_cast<std::ptrdiff_t>(y * n + sy) * source.stride + x * n * 4;
+        for (int sx = 0; sx < n; ++sx, in += 4) {
+          for (int c = 0; c < 3; ++c) sum[c] += in[c];
+        }
+      }
+      for (int c = 0; c < 3; ++c) out[x * 3 + c] = static_cast<BYTE>((sum[c] + samples / 2) / samples);
+    }
+  }
+}
+
+// Draws text at x, y over a one-pixel shadow; returns the x just after it.
+int DrawShadowedText(HDC dc, int x, int y, const std::wstring& text, COLORREF color, UINT dpi) {
+  const int offset = ScaleTo(1, dpi);
+  SetTextColor(dc, kTextShadow);
+  TextOutW(dc, x + offset, y + offset, text.c_str(), static_cast<int>(text.size()));
+  SetTextColor(dc, color);
+  TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+  SIZE size{0, 0};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return x + size.cx;
+}
+
+// The program's name, its last word in a lighter colour, and the slogan under it.
+void DrawBandTexts(HDC dc, UINT dpi) {
+  SetBkMode(dc, TRANSPARENT);
+  const std::wstring name = Wide(ProgramName);
+  const std::size_t blank = name.rfind(L' ');
+  UniqueFont name_font = CreateFontFor(TFontSpec{L"Tahoma", kNameHeight, true}, dpi);
+  HGDIOBJ old = SelectObject(dc, name_font.Get());
+  int x = DrawShadowedText(dc, ScaleTo(kTextX, dpi), ScaleTo(kNameY, dpi), name.substr(0, blank), kNameColor, dpi);
+  if (blank != std::wstring::npos) DrawShadowedText(dc, x, ScaleTo(kNameY, dpi), name.substr(blank), kFreeColor, dpi);
+  UniqueFont slogan_font = CreateFontFor(TFontSpec{L"Tahoma", kSloganHeight}, dpi);
+  SelectObject(dc, slogan_font.Get());
+  DrawShadowedText(dc, ScaleTo(kTextX, dpi) + ScaleTo(2, dpi), ScaleTo(kSloganY, dpi), kSlogan, kSloganColor, dpi);
+  SelectObject(dc, old);
+}
+
+}  // namespace
+
+UniqueBitmap DrawAboutPicture(UINT dpi) {
+  const int width = ScaleTo(kAboutPictureWidth, dpi), height = ScaleTo(kAboutPictureHeight, dpi);
+  const int band = ScaleTo(kAboutBandHeight, dpi), shade_end = ScaleTo(kAboutShadeEnd, dpi);
+  Dib picture = CreateDib(width, height, 24);
+  {
+    Dib large = CreateDib(width * kOversample, band * kOversample, 32);
+    {
+      const BitmapDC dc(large.bitmap.Get());
+      DrawBandShapes(dc.Get(), Scaler{dpi / 96.0 * kOversample}, width * kOversample, band * kOversample);
+    }
+    GdiFlush();
+    Downsample(large, picture, width, band);
+  }
+  {
+    const BitmapDC dc(picture.bitmap.Get());
+    DrawBandTexts(dc.Get(), dpi);
+    FillGradient(dc.Get(), RECT{0, band, width, shade_end}, kShadeTop, kWhite);
+    FillSolid(dc.Get(), RECT{0, shade_end, width, height}, kWhite);
+  }
+  GdiFlush();
+  return std::move(picture.bitmap);
+}
