@@ -4,38 +4,16 @@
 
 #include <algorithm>
 
-#include "tests/banner/reply_harness.h"
+#include "tests/banner/get_harness.h"
 #include "tests/banner/scripted_transport.h"
 #include "toolkit/text.h"
 
 namespace {
 
-const std::string kHeadTail =
-    "Accept: text/html, */*\r\n"
-    "Accept-Encoding: identity\r\n"
-    "User-Agent: Mozilla/3.0 (compatible; Tarvelin)\r\n"
-    "\r\n";
 const std::string kOk = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nhi";
 
-struct Result {
-  std::string error;  // message of the failure, UTF-8; empty on success
-  std::string sink;
-};
-
-Result Get(ScriptedTransport& t, std::u16string_view url) {
-  Result r;
-  StringSink sink;
-  {
-    THttpClient client(t);
-    try {
-      client.Get(url, sink);
-    } catch (const Exception& e) {
-      r.error = Utf8FromUtf16(e.Message());
-    }
-    t.calls.push_back("discard");
-  }
-  r.sink = sink.bytes;
-  return r;
+GetResult Get(ScriptedTransport& t, std::u16string_view url) {
+  return RunGet(t, url, nullptr, [&] { t.calls.push_back("discard"); });
 }
 
 TEST(HttpClient, RequestHeadByteForByte) {
@@ -44,19 +22,19 @@ TEST(HttpClient, RequestHeadByteForByte) {
     std::string head;
   };
   const Case cases[] = {
-      {u"http://reklam.example/reklam.txt", "GET /reklam.txt HTTP/1.1\r\nHost: reklam.example\r\n" + kHeadTail},
-      {u"http://user:pw@h:80/a/b?q=1#f", "GET /a/b?q=1#f HTTP/1.1\r\nHost: h\r\n" + kHeadTail},
-      {u"http://h:8080/x#frag", "GET /x HTTP/1.1\r\nHost: h:8080\r\n" + kHeadTail},
-      {u"gopher://h:70/", "GET / HTTP/1.1\r\nHost: h:70\r\n" + kHeadTail},
-      {u"http://[::1]:81/", "GET / HTTP/1.1\r\nHost: [::1]:81\r\n" + kHeadTail},
-      {u"http://LOCALHOST/caf\u00e9 x\r\nEvil: 1", "GET /caf? x??Evil: 1 HTTP/1.1\r\nHost: LOCALHOST\r\n" + kHeadTail},
+      {u"http://reklam.example/reklam.txt", "GET /reklam.txt HTTP/1.1\r\nHost: reklam.example\r\n" + kRequestHeadTail},
+      {u"http://user:pw@h:80/a/b?q=1#f", "GET /a/b?q=1#f HTTP/1.1\r\nHost: h\r\n" + kRequestHeadTail},
+      {u"http://h:8080/x#frag", "GET /x HTTP/1.1\r\nHost: h:8080\r\n" + kRequestHeadTail},
+      {u"gopher://h:70/", "GET / HTTP/1.1\r\nHost: h:70\r\n" + kRequestHeadTail},
+      {u"http://[::1]:81/", "GET / HTTP/1.1\r\nHost: [::1]:81\r\n" + kRequestHeadTail},
+      {u"http://LOCALHOST/caf\u00e9 x\r\nEvil: 1", "GET /caf? x??Evil: 1 HTTP/1.1\r\nHost: LOCALHOST\r\n" + kRequestHeadTail},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Utf8FromUtf16(c.url));
     ScriptedTransport t;
     t.names = {{"h", "10.1.2.3"}, {"reklam.example", "10.1.2.4"}};
     t.Reply(kOk);
-    const Result r = Get(t, c.url);
+    const GetResult r = Get(t, c.url);
     EXPECT_EQ(r.error, "");
     EXPECT_EQ(t.sent, c.head);
     EXPECT_EQ(std::count(t.calls.begin(), t.calls.end(), "send"), 1) << "the head goes out in one piece";
@@ -134,7 +112,7 @@ TEST(HttpClient, Failures) {
       t.script.push_back({{}, false, c.receiveError});
     }
     t.CloseAfter();
-    const Result r = Get(t, c.url);
+    const GetResult r = Get(t, c.url);
     EXPECT_EQ(r.error, c.error);
     EXPECT_EQ(r.sink, "");
     EXPECT_EQ(t.calls, c.calls);
@@ -194,7 +172,7 @@ TEST(HttpClient, BodyGoesToTheSinkAsReceived) {
   const std::string body(100000, 'b');
   ScriptedTransport t;
   t.Reply("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + body);
-  const Result r = Get(t, u"http://127.0.0.1/");
+  const GetResult r = Get(t, u"http://127.0.0.1/");
   EXPECT_EQ(r.error, "");
   EXPECT_EQ(r.sink, body);
   EXPECT_EQ(std::count(t.calls.begin(), t.calls.end(), "receive"), 4) << "32 KiB per read";
@@ -206,7 +184,7 @@ TEST(HttpClient, BrokenBodyFailsAndKeepsWhatCame) {
     ScriptedTransport t;
     t.Reply(reply);
     t.CloseAfter();
-    const Result r = Get(t, u"http://127.0.0.1/");
+    const GetResult r = Get(t, u"http://127.0.0.1/");
     EXPECT_EQ(r.error, "Connection Closed Gracefully.");
     EXPECT_EQ(r.sink, "part");
   }

@@ -7,17 +7,10 @@
 #include <iterator>
 
 #include "banner/winsock_transport_win.h"
-#include "tests/banner/reply_harness.h"
+#include "tests/banner/get_harness.h"
 #include "toolkit/text.h"
 
 namespace {
-
-struct Result {
-  std::string error;
-  int code = 0;
-  std::u16string body;
-  std::string sink;
-};
 
 std::u16string Url(const char* portVariable, const char* path) {
   const char* port = std::getenv(portVariable);
@@ -25,22 +18,9 @@ std::u16string Url(const char* portVariable, const char* path) {
   return Utf16FromUtf8(std::string("http://127.0.0.1:") + (port ? port : "1") + path);
 }
 
-Result Get(const std::u16string& url) {
-  Result r;
-  StringSink sink;
+GetResult Get(const std::u16string& url) {
   WinsockTransport transport;
-  THttpClient client(transport);
-  try {
-    client.Get(url, sink);
-  } catch (const EHttpProtocolError& e) {
-    r.error = Utf8FromUtf16(e.Message());
-    r.code = e.ErrorCode();
-    r.body = e.ErrorMessage();
-  } catch (const Exception& e) {
-    r.error = Utf8FromUtf16(e.Message());
-  }
-  r.sink = sink.bytes;
-  return r;
+  return RunGet(transport, url);
 }
 
 std::string Reklam() {
@@ -52,13 +32,13 @@ std::string Reklam() {
 TEST(HttpServers, NginxServesTheListByContentLength) {
   const std::string expected = Reklam();
   ASSERT_FALSE(expected.empty());
-  const Result r = Get(Url("TARVELIN_NGINX_PORT", "/reklam.txt"));
+  const GetResult r = Get(Url("TARVELIN_NGINX_PORT", "/reklam.txt"));
   EXPECT_EQ(r.error, "");
   EXPECT_EQ(r.sink, expected);
 }
 
 TEST(HttpServers, NginxErrorAndRedirect) {
-  Result r = Get(Url("TARVELIN_NGINX_PORT", "/missing.txt"));
+  GetResult r = Get(Url("TARVELIN_NGINX_PORT", "/missing.txt"));
   EXPECT_EQ(r.error, "HTTP/1.1 404 Not Found");
   EXPECT_EQ(r.code, 404);
   EXPECT_NE(r.body.find(u"404 Not Found"), std::u16string::npos);
@@ -71,7 +51,7 @@ TEST(HttpServers, NginxErrorAndRedirect) {
 }
 
 TEST(HttpServers, PythonRepliesEndedByTheClose) {
-  Result r = Get(Url("TARVELIN_PYTHON_PORT", "/reklam.txt"));
+  GetResult r = Get(Url("TARVELIN_PYTHON_PORT", "/reklam.txt"));
   EXPECT_EQ(r.error, "");
   EXPECT_EQ(r.sink, Reklam());
 
@@ -91,7 +71,7 @@ TEST(HttpServers, PythonRepliesEndedByTheClose) {
 TEST(HttpServers, ResetByThePeer) {
   int resets = 0;
   for (int i = 0; i < 3; ++i) {
-    const Result r = Get(Url("TARVELIN_PYTHON_PORT", "/reset"));
+    const GetResult r = Get(Url("TARVELIN_PYTHON_PORT", "/reset"));
     if (r.error == "Socket Error # 10054\r\nConnection reset by peer.") {
       ++resets;
     } else {

@@ -4,36 +4,16 @@
 
 #include "banner/winsock_transport_win.h"
 #include "tests/banner/loopback_server_win.h"
-#include "tests/banner/reply_harness.h"
+#include "tests/banner/get_harness.h"
 #include "toolkit/text.h"
 #include "toolkit/wide.h"
 
 namespace {
 
-struct Result {
-  std::string error;  // message of the failure, UTF-8; empty on success
-  int code = 0;       // of a protocol error
-  std::u16string body;
-  std::string sink;
-};
-
-Result Get(const std::wstring& url, ByteSink* fileSink = nullptr) {
-  Result r;
-  StringSink sink;
+GetResult Get(const std::wstring& url, ByteSink* fileSink = nullptr) {
   WinsockTransport transport;
-  THttpClient client(transport);
   WSASetLastError(0xdeadbeef);
-  try {
-    client.Get(U16(url), fileSink ? *fileSink : sink);
-  } catch (const EHttpProtocolError& e) {
-    r.error = Utf8FromUtf16(e.Message());
-    r.code = e.ErrorCode();
-    r.body = e.ErrorMessage();
-  } catch (const Exception& e) {
-    r.error = Utf8FromUtf16(e.Message());
-  }
-  r.sink = sink.bytes;
-  return r;
+  return RunGet(transport, U16(url), fileSink);
 }
 
 // A sink that appends to an open file, as the banner download uses it.
@@ -51,12 +31,6 @@ private:
   HANDLE file_;
 };
 
-const std::string kHeadTail =
-    "Accept: text/html, */*\r\n"
-    "Accept-Encoding: identity\r\n"
-    "User-Agent: Mozilla/3.0 (compatible; Tarvelin)\r\n"
-    "\r\n";
-
 LoopbackServer::Script Replies(std::string reply, bool close = true) {
   return [reply, close](LoopbackServer::Connection& c) {
     c.Send(reply);
@@ -66,20 +40,20 @@ LoopbackServer::Script Replies(std::string reply, bool close = true) {
 
 TEST(HttpWinsock, RequestHeadAndBody) {
   LoopbackServer server(Replies("HTTP/1.1 200 OK\r\nContent-Length: 11\r\n\r\nline1\r\nline"));
-  const Result r = Get(server.Url());
+  const GetResult r = Get(server.Url());
   server.Stop();
   EXPECT_EQ(r.error, "");
   EXPECT_EQ(r.sink, "line1\r\nline");
-  EXPECT_EQ(server.Head(), "GET /reklam.txt HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n" + kHeadTail);
+  EXPECT_EQ(server.Head(), "GET /reklam.txt HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n" + kRequestHeadTail);
 }
 
 TEST(HttpWinsock, LocalhostAndThePathAsWritten) {
   LoopbackServer server(Replies("HTTP/1.0 200 OK\r\n\r\nuntil the close"));
-  const Result r = Get(L"http://LocalHost:" + std::to_wstring(server.Port()) + L"\\dir\\a b.txt?q=1#frag");
+  const GetResult r = Get(L"http://LocalHost:" + std::to_wstring(server.Port()) + L"\\dir\\a b.txt?q=1#frag");
   server.Stop();
   EXPECT_EQ(r.error, "");
   EXPECT_EQ(r.sink, "until the close");
-  EXPECT_EQ(server.Head(), "GET /dir/a b.txt?q=1#frag HTTP/1.1\r\nHost: LocalHost:" + std::to_string(server.Port()) + "\r\n" + kHeadTail);
+  EXPECT_EQ(server.Head(), "GET /dir/a b.txt?q=1#frag HTTP/1.1\r\nHost: LocalHost:" + std::to_string(server.Port()) + "\r\n" + kRequestHeadTail);
 }
 
 TEST(HttpWinsock, ErrorReplies) {
@@ -97,7 +71,7 @@ TEST(HttpWinsock, ErrorReplies) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.reply);
     LoopbackServer server(Replies(c.reply));
-    const Result r = Get(server.Url());
+    const GetResult r = Get(server.Url());
     EXPECT_EQ(r.error, c.error);
     EXPECT_EQ(r.code, c.code);
     EXPECT_EQ(r.body, c.body);
@@ -151,7 +125,7 @@ TEST(HttpWinsock, ClosingRule) {
 TEST(HttpWinsock, NoContentWaitsBrieflyForABody) {
   LoopbackServer server(Replies("HTTP/1.1 204 No Content\r\n\r\n", false));
   const ULONGLONG start = GetTickCount64();
-  const Result r = Get(server.Url());
+  const GetResult r = Get(server.Url());
   const ULONGLONG elapsed = GetTickCount64() - start;
   EXPECT_EQ(r.error, "");
   EXPECT_GE(elapsed, 90u);
@@ -180,7 +154,7 @@ TEST(HttpWinsock, EndlessErrorBodyKeeps64KiB) {
     for (int i = 0; i < 320 && c.Send(block); ++i) {  // 20 MiB, then the close
     }
   });
-  const Result r = Get(server.Url());
+  const GetResult r = Get(server.Url());
   EXPECT_EQ(r.error, "HTTP/1.1 500 Internal Server Error");
   EXPECT_EQ(r.body, std::u16string(65536, u'e'));
 }
@@ -211,7 +185,7 @@ TEST(HttpWinsock, SilentServerKeepsTheCallWaitingUntilItCloses) {
     WaitForSingleObject(release.Get(), INFINITE);  // then the server's close ends the client's wait
   });
   UniqueKernelHandle returned(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  Result r;
+  GetResult r;
   std::thread caller([&] {
     r = Get(server.Url());
     SetEvent(returned.Get());
