@@ -169,10 +169,9 @@ void THttpReplyReader::OnStatusLine() {
   statusLine_ = line_;
   // The second field, fields being separated by runs of blanks.
   std::string_view rest(statusLine_);
-  const auto end1 = std::find_if(rest.begin(), rest.end(), IsBlank);
-  rest.remove_prefix(static_cast<std::size_t>(end1 - rest.begin()));
+  rest.remove_prefix(std::min(rest.find_first_of(" \t"), rest.size()));
   rest = Trim(rest);
-  code_ = ParseStatusCode(rest.substr(0, static_cast<std::size_t>(std::find_if(rest.begin(), rest.end(), IsBlank) - rest.begin())));
+  code_ = ParseStatusCode(rest.substr(0, rest.find_first_of(" \t")));
   for (auto& h : headers_) h.reset();
   lastHeader_ = nullptr;
   headerLines_ = 0;
