@@ -56,6 +56,15 @@ TEST(HttpWinsock, LocalhostAndThePathAsWritten) {
   EXPECT_EQ(server.Head(), "GET /dir/a b.txt?q=1#frag HTTP/1.1\r\nHost: LocalHost:" + std::to_string(server.Port()) + "\r\n" + kRequestHeadTail);
 }
 
+TEST(HttpWinsock, BracketedIPv6Literal) {
+  LoopbackServer server(Replies("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nv6"), AF_INET6);
+  const GetResult r = Get(server.Url());
+  server.Stop();
+  EXPECT_EQ(r.error, "");
+  EXPECT_EQ(r.sink, "v6");
+  EXPECT_EQ(server.Head(), "GET /reklam.txt HTTP/1.1\r\nHost: [::1]:" + std::to_string(server.Port()) + "\r\n" + kRequestHeadTail);
+}
+
 TEST(HttpWinsock, ErrorReplies) {
   struct Case {
     std::string reply;

@@ -5,6 +5,7 @@
 
 #include <winsock2.h>
 #include <windows.h>
+#include <ws2tcpip.h>
 
 #include <atomic>
 #include <functional>
@@ -59,8 +60,9 @@ public:
   };
   using Script = std::function<void(Connection& client)>;
 
-  explicit LoopbackServer(Script script)
-      : script_(std::move(script)), listening_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  // family: AF_INET listens on 127.0.0.1, AF_INET6 on ::1.
+  explicit LoopbackServer(Script script, int family = AF_INET)
+      : script_(std::move(script)), family_(family), listening_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);  // counted: the matching WSACleanup is in the destructor
     thread_ = std::thread([this] { Run(); });
@@ -80,22 +82,31 @@ public:
 
   std::uint16_t Port() const { return port_; }
   std::wstring Url(const std::wstring& path = L"/reklam.txt") const {
-    return L"http://127.0.0.1:" + std::to_wstring(port_) + path;
+    return (family_ == AF_INET6 ? L"http://[::1]:" : L"http://127.0.0.1:") + std::to_wstring(port_) + path;
   }
   // The request head the client sent, once the script has ended.
   const std::string& Head() const { return head_; }
 
 private:
   void Run() {
-    listener_.Reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    sockaddr_in a = {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int length = sizeof a;
-    bind(listener_.Get(), reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listener_.Reset(socket(family_, SOCK_STREAM, IPPROTO_TCP));
+    sockaddr_storage a = {};
+    int length;
+    if (family_ == AF_INET6) {
+      auto& a6 = reinterpret_cast<sockaddr_in6&>(a);
+      a6.sin6_family = AF_INET6;
+      a6.sin6_addr = in6addr_loopback;
+      length = sizeof a6;
+    } else {
+      auto& a4 = reinterpret_cast<sockaddr_in&>(a);
+      a4.sin_family = AF_INET;
+      a4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      length = sizeof a4;
+    }
+    bind(listener_.Get(), reinterpret_cast<sockaddr*>(&a), length);
     listen(listener_.Get(), 1);
     getsockname(listener_.Get(), reinterpret_cast<sockaddr*>(&a), &length);
-    port_ = ntohs(a.sin_port);
+    port_ = ntohs(family_ == AF_INET6 ? reinterpret_cast<sockaddr_in6&>(a).sin6_port : reinterpret_cast<sockaddr_in&>(a).sin_port);
     SetEvent(listening_.Get());
     UniqueSocket client(accept(listener_.Get(), nullptr, nullptr));
     if (!client) return;
@@ -112,6 +123,7 @@ private:
   }
 
   Script script_;
+  int family_;
   UniqueKernelHandle listening_;
   UniqueSocket listener_;
   std::atomic<bool> stopping_{false};
