@@ -1,0 +1,72 @@
+// The HTTP client of the banner download: one GET per client object, the reply body into a sink,
+// over a small transport interface so that the exchange runs the same on sockets and in tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "banner/http_errors.h"
+#include "banner/http_reply.h"
+#include "banner/http_url.h"
+
+enum class IpVersion { IPv4, IPv6 };
+
+// A blocking TCP connection. Every call that fails throws ESocketError with the system's number.
+class Transport {
+public:
+  virtual ~Transport() = default;
+  // The first IPv4 address the system resolver gives for a stream connection to name, as dotted text.
+  virtual std::string Resolve(const std::string& name) = 0;
+  // Connects to a numeric address; blocks until the connection stands or the system gives up.
+  virtual void Connect(const std::string& address, std::uint16_t port, IpVersion version) = 0;
+  // Sends all the bytes.
+  virtual void Send(std::span<const std::uint8_t> bytes) = 0;
+  // Waits without limit for bytes and returns how many it stored in buffer; 0 when the server
+  // has closed the connection.
+  virtual std::size_t Receive(std::span<std::uint8_t> buffer) = 0;
+  // True when bytes or the server's close arrive within the time.
+  virtual bool WaitReadable(int milliseconds) = 0;
+  // Ends the sending side; failures are ignored.
+  virtual void ShutdownSend() noexcept = 0;
+  // Closes the connection, if one is open.
+  virtual void Close() noexcept = 0;
+};
+
+// Bytes taken from the socket per read.
+inline constexpr std::size_t RecvBufferSize = 32768;
+// How long a reply that may lack a body waits for its first body bytes.
+inline constexpr int BodyProbeMilliseconds = 100;
+
+// The request head for a URL, byte for byte: request line, Host, Accept, Accept-Encoding,
+// User-Agent and the empty line, each ending in CR LF. Characters outside printable ASCII
+// become "?", so the URL can never break a line.
+std::string RequestHead(const TUrl& url, std::uint16_t port);
+
+class THttpClient {
+public:
+  explicit THttpClient(Transport& transport) : transport_(transport) {}
+  THttpClient(const THttpClient&) = delete;
+  THttpClient& operator=(const THttpClient&) = delete;
+  // Closes a connection that Get left open.
+  ~THttpClient();
+
+  // Fetches URL with one GET and writes the body of a success reply (200-299) to Sink, byte for
+  // byte as received. Every other outcome throws: EHttpError ("HTTPS is not supported",
+  // "Unknown Protocol", "Max line length exceeded.", ...), ESocketError, EConnectionClosed (also
+  // for a body that broke off; the bytes written so far stay in Sink), or EHttpProtocolError
+  // for an error reply, of which nothing reaches Sink. No time limit: a server that sends
+  // nothing keeps the call waiting. Call it once per client object.
+  void Get(std::u16string_view URL, ByteSink& Sink);
+
+private:
+  void ReadReply(THttpReplyReader& reader);
+  void Disconnect() noexcept;
+
+  Transport& transport_;
+  bool used_ = false;
+  bool open_ = false;  // a connection is open
+  bool up_ = false;    // ... and its last send or receive succeeded and the server has not closed it
+};

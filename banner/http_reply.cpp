@@ -1,0 +1,330 @@
+// Reading an HTTP/1.1 reply from the bytes the server sends.
+#include "banner/http_reply.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "banner/http_errors.h"
+#include "toolkit/text.h"
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  std::transform(out.begin(), out.end(), out.begin(), LowerAscii);
+  return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// A status code: one to nine decimal digits, else -1.
+int ParseStatusCode(std::string_view field) {
+  if (field.empty() || field.size() > 9) return -1;
+  int code = 0;
+  for (char c : field) {
+    if (c < '0' || c > '9') return -1;
+    code = code * 10 + (c - '0');
+  }
+  return code;
+}
+
+// A Content-Length value: a whole number of 0 or more that fits 63 bits.
+std::optional<std::uint64_t> ParseLength(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  constexpr std::uint64_t kMax = std::numeric_limits<std::int64_t>::max();
+  std::uint64_t n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    const unsigned digit = static_cast<unsigned>(c - '0');
+    if (n > (kMax - digit) / 10) return std::nullopt;
+    n = n * 10 + digit;
+  }
+  return n;
+}
+
+// A chunk size: a hexadecimal number of at most 64 bits, read as signed, so that sizes with the
+// top bit set count as negative. A text that is not such a number counts as 0.
+std::int64_t ParseChunkSize(std::string_view text) {
+  while (text.size() > 1 && text.front() == '0') text.remove_prefix(1);
+  if (text.empty() || text.size() > 16) return 0;
+  std::uint64_t n = 0;
+  for (char c : text) {
+    const char l = LowerAscii(c);
+    const int digit = l >= '0' && l <= '9' ? l - '0' : l >= 'a' && l <= 'f' ? l - 'a' + 10 : -1;
+    if (digit < 0) return 0;
+    n = n << 4 | static_cast<unsigned>(digit);
+  }
+  return static_cast<std::int64_t>(n);
+}
+
+std::u16string AsciiText(std::string_view bytes) {
+  std::u16string out(bytes.size(), u'?');
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) out[i] = b;
+  }
+  return out;
+}
+
+// The charset parameter of a Content-Type value, in lower case, without quotes.
+std::string Charset(std::string_view contentType) {
+  const std::string lower = Lower(contentType);
+  const auto p = lower.find("charset=");
+  if (p == std::string::npos) return {};
+  std::string_view value = std::string_view(lower).substr(p + 8);
+  value = Trim(value.substr(0, value.find(';')));
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+  return std::string(value);
+}
+
+}  // namespace
+
+THttpReplyReader::Progress THttpReplyReader::State() const noexcept {
+  switch (step_) {
+    case Step::BodyProbe: return Progress::WaitForBody;
+    case Step::Done:
+    case Step::Failed: return Progress::Done;
+    default: return Progress::Incomplete;
+  }
+}
+
+bool THttpReplyReader::InLine() const noexcept {
+  return step_ == Step::StatusLine || step_ == Step::Headers || step_ == Step::ChunkSize || step_ == Step::ChunkEnd ||
+         step_ == Step::ChunkTrailer;
+}
+
+std::size_t THttpReplyReader::Feed(std::span<const std::uint8_t> bytes) {
+  std::size_t used = 0;
+  while (used < bytes.size() && step_ != Step::Done && step_ != Step::Failed) {
+    const auto rest = bytes.subspan(used);
+    switch (step_) {
+      case Step::BodyProbe:
+        StartBody();  // body bytes have come
+        break;
+      case Step::ChunkData:
+      case Step::Length: {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(remaining_, rest.size()));
+        Store(rest.first(n));
+        used += n;
+        remaining_ -= n;
+        if (remaining_ == 0) step_ = step_ == Step::ChunkData ? Step::ChunkEnd : Step::Done;
+        break;
+      }
+      case Step::UntilClose:
+        Store(rest);
+        used += rest.size();
+        break;
+      default:
+        used += FeedLine(rest);
+        break;
+    }
+  }
+  return used;
+}
+
+std::size_t THttpReplyReader::FeedLine(std::span<const std::uint8_t> bytes) {
+  const auto* lf = static_cast<const std::uint8_t*>(std::memchr(bytes.data(), '\n', bytes.size()));
+  const std::size_t take = lf ? static_cast<std::size_t>(lf - bytes.data()) : bytes.size();
+  if (line_.size() + take > MaxLineLength) Fail(u"Max line length exceeded.");
+  line_.append(reinterpret_cast<const char*>(bytes.data()), take);
+  if (!lf) return take;
+  OnLine();
+  return take + 1;
+}
+
+void THttpReplyReader::OnLine() {
+  if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+  switch (step_) {
+    case Step::StatusLine: OnStatusLine(); break;
+    case Step::Headers:
+      if (line_.empty()) {
+        OnHeadersEnd();
+      } else {
+        OnHeaderLine();
+      }
+      break;
+    case Step::ChunkSize: OnChunkSizeLine(); break;
+    case Step::ChunkEnd: step_ = Step::ChunkSize; break;
+    case Step::ChunkTrailer: step_ = Step::Done; break;
+    default: break;
+  }
+  line_.clear();
+}
+
+void THttpReplyReader::OnStatusLine() {
+  statusLine_ = line_;
+  // The second field, fields being separated by runs of blanks.
+  std::string_view rest(statusLine_);
+  rest.remove_prefix(std::min(rest.find_first_of(" \t"), rest.size()));
+  rest = Trim(rest);
+  code_ = ParseStatusCode(rest.substr(0, rest.find_first_of(" \t")));
+  for (auto& h : headers_) h.reset();
+  lastHeader_ = nullptr;
+  headerLines_ = 0;
+  step_ = Step::Headers;
+}
+
+int THttpReplyReader::FindHeader(std::string_view name) {
+  static constexpr std::string_view kNames[HeaderCount] = {"Location",     "Content-Length", "Transfer-Encoding",
+                                                           "Content-Type", "Connection",     "Proxy-Connection"};
+  for (int i = 0; i < HeaderCount; ++i) {
+    if (EqualsNoCase(name, kNames[i])) return i;
+  }
+  return -1;
+}
+
+void THttpReplyReader::OnHeaderLine() {
+  if (++headerLines_ > MaxHeaderLines) Fail(u"Max header lines exceeded.");
+  // Only the headers the reader acts on are kept, so a long header block costs no memory.
+  if (IsBlank(line_.front())) {
+    const std::string_view more = Trim(line_);
+    if (!lastHeader_ || more.empty()) return;
+    std::string& value = **lastHeader_;
+    if (value.size() + 1 + more.size() > MaxLineLength) Fail(u"Max line length exceeded.");
+    if (!value.empty()) value += ' ';
+    value += more;
+    return;
+  }
+  const std::string_view line(line_);
+  const auto colon = line.find(':');
+  const int h = FindHeader(line.substr(0, colon));
+  lastHeader_ = nullptr;
+  if (h >= 0 && !headers_[h]) {  // the first occurrence counts
+    headers_[h] = std::string(colon == std::string_view::npos ? std::string_view() : Trim(line.substr(colon + 1)));
+    lastHeader_ = &headers_[h];
+  }
+}
+
+void THttpReplyReader::OnHeadersEnd() {
+  if (code_ == 100) {  // an interim reply: the real one follows
+    step_ = Step::StatusLine;
+    return;
+  }
+  const auto& location = headers_[Location];
+  const bool redirect = (code_ >= 300 && code_ <= 399 && code_ != 304) || (code_ != 201 && location && !location->empty());
+  bool probe = false;
+  if (redirect) {
+    destination_ = Destination::Side;
+  } else if (code_ >= 200 && code_ <= 299 && code_ != 204) {
+    destination_ = Destination::Sink;
+    success_ = true;
+  } else if (code_ == 204) {
+    destination_ = Destination::Discard;
+    success_ = true;
+    probe = true;
+  } else {
+    destination_ = Destination::Side;
+    probe = (code_ >= 101 && code_ <= 199) || code_ == 304;
+  }
+  if (probe) {
+    step_ = Step::BodyProbe;
+  } else {
+    StartBody();
+  }
+}
+
+void THttpReplyReader::StartBody() {
+  const auto& encoding = headers_[TransferEncoding];
+  if (encoding && Lower(*encoding).find("chunked") != std::string::npos) {
+    step_ = Step::ChunkSize;
+    return;
+  }
+  const auto& length = headers_[ContentLength];
+  const auto n = length ? ParseLength(*length) : std::nullopt;
+  if (!n) {
+    step_ = Step::UntilClose;
+  } else if (*n > 0) {
+    remaining_ = *n;
+    step_ = Step::Length;
+  } else {
+    step_ = Step::Done;
+  }
+}
+
+void THttpReplyReader::OnChunkSizeLine() {
+  // The size stands before the first blank, or before a ";" that starts an extension.
+  const std::string_view line(line_);
+  const std::int64_t size = ParseChunkSize(line.substr(0, line.find_first_of(" ;")));
+  if (size <= 0) {
+    step_ = Step::ChunkTrailer;
+  } else {
+    remaining_ = static_cast<std::uint64_t>(size);
+    step_ = Step::ChunkData;
+  }
+}
+
+void THttpReplyReader::Store(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return;
+  switch (destination_) {
+    case Destination::Sink: sink_.Write(bytes); break;
+    case Destination::Side: {
+      const std::size_t n = std::min(bytes.size(), MaxErrorBodyLength - side_.size());
+      side_.append(reinterpret_cast<const char*>(bytes.data()), n);
+      break;
+    }
+    case Destination::Discard: break;
+  }
+}
+
+void THttpReplyReader::Close() {
+  if (InLine() && !line_.empty()) OnLine();  // a last line without its line feed
+  while (step_ != Step::Done && step_ != Step::Failed) {
+    switch (step_) {
+      case Step::StatusLine:
+        step_ = Step::Failed;
+        throw EConnectionClosed();
+      case Step::Headers: OnHeadersEnd(); break;  // the close ends the header block
+      case Step::ChunkTrailer:
+      case Step::UntilClose:
+      case Step::BodyProbe: step_ = Step::Done; break;
+      default: BrokenBody(); break;
+    }
+  }
+}
+
+void THttpReplyReader::BrokenBody() {
+  // An error reply stays an error reply; a success reply whose body broke off is a failure.
+  if (destination_ == Destination::Side) {
+    step_ = Step::Done;
+    return;
+  }
+  step_ = Step::Failed;
+  throw EConnectionClosed();
+}
+
+void THttpReplyReader::NoBodyArrived() {
+  if (step_ == Step::BodyProbe) step_ = Step::Done;
+}
+
+void THttpReplyReader::Fail(std::u16string message) {
+  step_ = Step::Failed;
+  throw EHttpError(std::move(message));
+}
+
+std::u16string THttpReplyReader::StatusLine() const { return AsciiText(statusLine_); }
+
+std::u16string THttpReplyReader::ErrorBody() const {
+  const std::string charset = Charset(headers_[ContentType].value_or(std::string()));
+  if (charset == "utf-8" || charset == "utf8") return Utf16FromUtf8(side_);
+  return Utf16FromLatin1(side_);
+}
+
+bool THttpReplyReader::ConnectionClose() const noexcept {
+  const auto& connection = headers_[Connection];
+  const auto& proxy = headers_[ProxyConnection];
+  return (connection && EqualsNoCase(Trim(*connection), "close")) || (proxy && EqualsNoCase(Trim(*proxy), "close"));
+}
