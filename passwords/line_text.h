@@ -3,7 +3,9 @@
 // conversions (ANSI, UTF-8) and the file handles live with the list on the Windows side.
 #pragma once
 
+#include <bit>
 #include <cstddef>
+#include <cstring>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -33,7 +35,9 @@ std::size_t DecodeUtf16(std::span<const std::uint8_t> bytes, bool bigEndian, Cha
   static_assert(sizeof(Char) == 2, "UTF-16 code units");
   const std::size_t n = Utf16UnitCount(bytes.size());
   const std::uint8_t* p = bytes.data();
-  if (bigEndian) {
+  if (!bigEndian && std::endian::native == std::endian::little) {
+    if (n > 0) std::memcpy(out, p, n * 2);
+  } else if (bigEndian) {
     for (std::size_t i = 0; i < n; ++i) {
       out[i] = static_cast<Char>((p[2 * i] << 8) | p[2 * i + 1]);
     }
@@ -43,6 +47,24 @@ std::size_t DecodeUtf16(std::span<const std::uint8_t> bytes, bool bigEndian, Cha
     }
   }
   return n;
+}
+
+// The first character from p on that is below U+000E (CR and every separator and U+0000 are),
+// or end. Text is mostly ordinary characters, so UTF-16 is tested four units at a time: a unit
+// below 14 makes (w - 0x000E...) borrow into its top bit, which the unit itself cannot have set.
+template <class Char>
+const Char* SkipAboveCr(const Char* p, const Char* end) noexcept {
+  if constexpr (sizeof(Char) == 2) {
+    constexpr std::uint64_t kFourteens = 0x000E000E000E000Eull, kTopBits = 0x8000800080008000ull;
+    while (end - p >= 4) {
+      std::uint64_t w;
+      std::memcpy(&w, p, sizeof w);
+      if (((w - kFourteens) & ~w & kTopBits) != 0) break;
+      p += 4;
+    }
+  }
+  while (p != end && *p > 0x0D) ++p;
+  return p;
 }
 
 // Calls line(first, length) for every line of text, in order. A line ends before the first CR,
@@ -56,9 +78,10 @@ void ForEachLine(std::basic_string_view<Char> text, LineFn&& line) {
   const Char* const end = p + text.size();
   while (p != end && *p != 0) {
     const Char* const first = p;
-    // Every character above CR is ordinary; only the few below need a closer look.
-    while (p != end && (*p > kCr || (*p != kCr && *p != kLf && *p != 0))) {
-      ++p;
+    for (;;) {
+      p = SkipAboveCr(p, end);
+      if (p == end || *p == kCr || *p == kLf || *p == 0) break;
+      ++p;  // a tab or another control character below CR
     }
     line(first, static_cast<std::size_t>(p - first));
     if (p != end && *p == kCr) ++p;

@@ -14,6 +14,20 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
+// The splitting rules one character at a time, against which the fast scan is compared.
+std::vector<std::u16string> ReferenceSplit(std::u16string_view text) {
+  std::vector<std::u16string> lines;
+  std::size_t i = 0;
+  while (i < text.size() && text[i] != 0) {
+    const std::size_t first = i;
+    while (i < text.size() && text[i] != u'\r' && text[i] != u'\n' && text[i] != 0) ++i;
+    lines.emplace_back(text.substr(first, i - first));
+    if (i < text.size() && text[i] == u'\r') ++i;
+    if (i < text.size() && text[i] == u'\n') ++i;
+  }
+  return lines;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -33,6 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::vector<std::u16string> lines;
   SplitLines(std::u16string_view(text), lines);
+  Check(lines == ReferenceSplit(text));
   Check(CountLines(std::u16string_view(text)) == lines.size());
   std::size_t used = 0;
   for (const auto& line : lines) {

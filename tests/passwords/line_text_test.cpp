@@ -135,6 +135,38 @@ TEST(SplitLines, SeparatorsAndTheFirstZeroCharacter) {
   }
 }
 
+// The rules stated one character at a time, to check the fast scan against.
+Lines ReferenceSplit(std::u16string_view text) {
+  Lines lines;
+  std::size_t i = 0;
+  while (i < text.size() && text[i] != 0) {
+    std::u16string line;
+    while (i < text.size() && text[i] != u'\r' && text[i] != u'\n' && text[i] != 0) line += text[i++];
+    lines.push_back(line);
+    if (i < text.size() && text[i] == u'\r') ++i;
+    if (i < text.size() && text[i] == u'\n') ++i;
+  }
+  return lines;
+}
+
+TEST(SplitLines, SeparatorsAtEveryOffsetAmongUnitsNearTheLimits) {
+  // Units just above and below CR, with the top bit set, and the separators themselves.
+  const char16_t units[] = {u'a', u'\r', u'\n', 0, u'\t', 0x0E, 0x0C, 0xFFFF, 0x800D, 0x8000, 0x0D0A, 0x7FFF};
+  std::uint32_t state = 12345;
+  for (int round = 0; round < 20000; ++round) {
+    std::u16string text;
+    const std::size_t length = round % 40;
+    for (std::size_t i = 0; i < length; ++i) {
+      state = state * 134775813u + 1;
+      // Mostly ordinary units, so that separators fall at every offset of long runs.
+      const std::uint32_t pick = (state >> 16) % 40;
+      text += pick < std::size(units) ? units[pick] : static_cast<char16_t>(u'b' + pick);
+    }
+    SCOPED_TRACE(::testing::PrintToString(text));
+    ASSERT_EQ(Split(text), ReferenceSplit(text));
+  }
+}
+
 TEST(SplitLines, AppendsAfterWhatTheListHolds) {
   Lines lines = {u"x"};
   SplitLines(std::u16string_view(u"a\nb"), lines);
