@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "passwords/line_list_win.h"
+#include "toolkit/file_test_support_win.h"
 #include "toolkit/system_error_win.h"
 #include "toolkit/wide.h"
 
@@ -18,24 +19,6 @@ using namespace std::string_literals;
 namespace {
 
 using Lines = std::vector<std::wstring>;
-
-std::string ReadBytes(const std::wstring& path) {
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  EXPECT_TRUE(file) << "cannot open for the check";
-  std::string bytes(1 << 16, '\0');
-  DWORD n = 0;
-  EXPECT_TRUE(ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr));
-  bytes.resize(n);
-  return bytes;
-}
-
-void WriteBytes(const std::wstring& path, std::string_view bytes) {
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  ASSERT_TRUE(file);
-  DWORD n = 0;
-  ASSERT_TRUE(WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr));
-  ASSERT_EQ(n, bytes.size());
-}
 
 // True when nothing else holds the file open: an exclusive open succeeds.
 bool IsClosed(const std::wstring& path) {
@@ -49,17 +32,6 @@ TLineList ListOf(const Lines& lines) {
   return list;
 }
 
-template <class Error, class Action>
-std::wstring MessageOf(Action action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return Wide(e.Message());
-  }
-  ADD_FAILURE() << "no exception of the expected class";
-  return {};
-}
-
 std::wstring CreateMessage(const std::wstring& fullPath, DWORD code) {
   return L"Cannot create file \"" + fullPath + L"\". " + Wide(SystemErrorText(code));
 }
@@ -68,40 +40,8 @@ std::wstring OpenMessage(const std::wstring& fullPath, DWORD code) {
   return L"Cannot open file \"" + fullPath + L"\". " + Wide(SystemErrorText(code));
 }
 
-// Removes a folder and everything in it, long paths included.
-void RemoveTree(const std::wstring& path) {
-  const std::wstring long_path = L"\\\\?\\" + path;
-  WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((long_path + L"\\*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path + L"\\" + name);
-      } else {
-        DeleteFileW((long_path + L"\\" + name).c_str());
-      }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-  }
-  RemoveDirectoryW(long_path.c_str());
-}
-
-class LineListFile : public ::testing::Test {
+class LineListFile : public TempFolderTest {
 protected:
-  void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::wstring(temp) + L"line_list_test_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-           Wide(std::u16string(test->name(), test->name() + std::strlen(test->name())));
-    RemoveTree(dir_);
-    ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr));
-  }
-  void TearDown() override { RemoveTree(dir_); }
-  std::wstring Path(const std::wstring& name) const { return dir_ + L"\\" + name; }
-
   Lines LoadBytes(std::string_view bytes) {
     const std::wstring path = Path(L"load.txt");
     WriteBytes(path, bytes);
@@ -116,8 +56,6 @@ protected:
     EXPECT_TRUE(IsClosed(path));
     return ReadBytes(path);
   }
-
-  std::wstring dir_;
 };
 
 TEST_F(LineListFile, WritesEveryLineWithCrLfAndNoMark) {
@@ -174,6 +112,7 @@ TEST_F(LineListFile, ReadsEveryEncodingAndSeparator) {
       {"\xFF\xFE\0\0"s, {}},
       {"\xFF\xFE\x1F\x04\x30\x04\x00\xD8"s, {std::wstring{0x041F, 0x0430, 0xD800}}},
       {"\xFE\xFF\0a\0\n\0b"s, {L"a", L"b"}},
+      {"\xFE\xFF\r\0"s, {L"\u0D00"}},
       {"\xFE\xFF\x04\x1F\xD8\x3D\xDE\x00\0"s, {L"\u041F\U0001F600"}},
       {"\xEF\xBB\xBF" "\xD0\x9F\xD0\xB0\r\n\xF0\x9F\x98\x80\n", {L"\u041F\u0430", L"\U0001F600"}},
       {"\xEF\xBB\xBF" "a\r\nb\x80", {}},

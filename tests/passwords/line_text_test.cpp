@@ -17,21 +17,6 @@ Lines Split(std::u16string_view text) {
   return lines;
 }
 
-// The whole reading path with one byte per character standing in for the code-page conversions,
-// which is exact for the ASCII bytes of these cases.
-Lines LinesOfFile(const Bytes& bytes) {
-  const LineTextMark mark = DetectLineTextMark(bytes);
-  const auto body = std::span<const std::uint8_t>(bytes).subspan(mark.size);
-  std::u16string text;
-  if (mark.encoding == LineTextEncoding::Utf16LittleEndian || mark.encoding == LineTextEncoding::Utf16BigEndian) {
-    text.resize(Utf16UnitCount(body.size()));
-    DecodeUtf16(body, mark.encoding == LineTextEncoding::Utf16BigEndian, text.data());
-  } else {
-    text.assign(body.begin(), body.end());
-  }
-  return Split(text);
-}
-
 TEST(DetectLineTextMark, TestsTheMarksInOrderAndNeedsThemWhole) {
   struct Case {
     Bytes bytes;
@@ -171,43 +156,6 @@ TEST(SplitLines, AppendsAfterWhatTheListHolds) {
   Lines lines = {u"x"};
   SplitLines(std::u16string_view(u"a\nb"), lines);
   EXPECT_EQ(lines, (Lines{u"x", u"a", u"b"}));
-}
-
-TEST(LineTextFile, ReadingExamplesFromBytes) {
-  struct Case {
-    Bytes bytes;
-    Lines lines;
-  };
-  const Case cases[] = {
-      {{}, {}},
-      {{0xFF, 0xFE}, {}},
-      {{0xFE, 0xFF}, {}},
-      {{0xEF, 0xBB, 0xBF}, {}},
-      {{0x61, 0x0D, 0x0A, 0x62}, {u"a", u"b"}},
-      {{0x61, 0x0D, 0x0A, 0x62, 0x0D, 0x0A}, {u"a", u"b"}},
-      {{0x61, 0x0A, 0x0A, 0x62}, {u"a", u"", u"b"}},
-      {{0x61, 0x0D, 0x62}, {u"a", u"b"}},
-      {{0x61, 0x0A, 0x0D, 0x62}, {u"a", u"", u"b"}},
-      {{0x0D, 0x0A}, {u""}},
-      {{0x0D, 0x0A, 0x0D, 0x0A}, {u"", u""}},
-      {{0x0D}, {u""}},
-      {{0x00, 0x00, 0x00, 0x00}, {}},
-      {{0x61, 0x00, 0x62}, {u"a"}},
-      {{0x61, 0x00, 0x62, 0x00}, {u"a"}},
-      {{0xFF, 0xFE, 0x00, 0x00}, {}},
-      {{0xFF, 0xFE, 0x00, 0x00, 0x61, 0x00}, {}},
-      {{0xFF, 0xFE, 0x61, 0x00, 0x0D, 0x00, 0x0A, 0x00, 0x62, 0x00}, {u"a", u"b"}},
-      {{0xFF, 0xFE, 0x61, 0x00, 0x0A, 0x00, 0x62}, {u"a"}},
-      {{0xFF, 0xFE, 0x61}, {}},
-      {{0xFE, 0xFF, 0x00, 0x61, 0x00, 0x0A, 0x00, 0x62}, {u"a", u"b"}},
-      {{0xFE, 0xFF, 0x00, 0x61, 0x00, 0x0D, 0x00}, {u"a"}},
-      {{0xFE, 0xFF, 0x0D, 0x00}, {std::u16string{0x0D00}}},
-      {{0xEF, 0xBB, 0x61, 0x0A}, {u"\u00EF\u00BBa"}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.bytes));
-    EXPECT_EQ(LinesOfFile(c.bytes), c.lines);
-  }
 }
 
 TEST(JoinLines, EveryLineEndsWithCrLf) {

@@ -5,46 +5,14 @@
 
 #include <string>
 
+#include "toolkit/file_test_support_win.h"
 #include "toolkit/stream_win.h"
 #include "toolkit/system_error_win.h"
 #include "toolkit/wide.h"
 
 namespace {
 
-class FileStream : public ::testing::Test {
-protected:
-  void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-    dir_ = std::wstring(temp) + L"stream_test_" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(dir_.c_str(), nullptr);
-  }
-  void TearDown() override {
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((dir_ + L"\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        DeleteFileW((dir_ + L"\\" + found.cFileName).c_str());
-      } while (FindNextFileW(find, &found));
-      FindClose(find);
-    }
-    RemoveDirectoryW(dir_.c_str());
-  }
-  std::wstring Path(const std::wstring& name) const { return dir_ + L"\\" + name; }
-
-  std::wstring dir_;
-};
-
-template <class Error, class Action>
-std::wstring MessageOf(Action action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return Wide(e.Message());
-  }
-  ADD_FAILURE() << "no exception of the expected class";
-  return {};
-}
+using FileStream = TempFolderTest;
 
 TEST(OpenablePathName, PrefixesOnlyFullPathsTooLongForThePlainForm) {
   const std::wstring a259(259 - 3, L'a'), a260(260 - 3, L'a');
