@@ -1,0 +1,159 @@
+// The string list and its text file over the system's code-page conversions.
+#include <windows.h>
+
+#include "passwords/line_list_win.h"
+
+#include <climits>
+#include <memory>
+#include <span>
+#include <string_view>
+
+#include "passwords/line_text.h"
+#include "toolkit/text.h"
+
+namespace {
+
+// Decoded file text in a buffer that is written once and never zero-filled first.
+struct WideText {
+  std::unique_ptr<wchar_t[]> data;
+  std::size_t size = 0;
+
+  std::wstring_view View() const noexcept { return {data.get(), size}; }
+};
+
+// bytes converted from codePage. In the code pages Windows offers as the ANSI one and in UTF-8
+// every byte gives at most one UTF-16 unit, so one call into a buffer of one unit per byte does;
+// the measured size is the fallback. A refused conversion (invalid UTF-8 under
+// MB_ERR_INVALID_CHARS) gives an empty text. bytes holds less than 2 GiB.
+WideText Widen(UINT codePage, DWORD flags, std::span<const std::uint8_t> bytes) {
+  WideText text;
+  if (bytes.empty()) return text;
+  const auto* in = reinterpret_cast<const char*>(bytes.data());
+  const int n = static_cast<int>(bytes.size());
+  text.data.reset(new wchar_t[bytes.size()]);
+  int done = MultiByteToWideChar(codePage, flags, in, n, text.data.get(), n);
+  if (done == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    const int needed = MultiByteToWideChar(codePage, flags, in, n, nullptr, 0);
+    if (needed > 0) {
+      text.data.reset(new wchar_t[static_cast<std::size_t>(needed)]);
+      done = MultiByteToWideChar(codePage, flags, in, n, text.data.get(), needed);
+    }
+  }
+  text.size = done > 0 ? static_cast<std::size_t>(done) : 0;
+  return text;
+}
+
+WideText Decode(std::span<const std::uint8_t> bytes) {
+  const LineTextMark mark = DetectLineTextMark(bytes);
+  const auto body = bytes.subspan(mark.size);
+  switch (mark.encoding) {
+    case LineTextEncoding::Utf16LittleEndian:
+    case LineTextEncoding::Utf16BigEndian: {
+      WideText text;
+      text.data.reset(new wchar_t[Utf16UnitCount(body.size())]);
+      text.size = DecodeUtf16(body, mark.encoding == LineTextEncoding::Utf16BigEndian, text.data.get());
+      return text;
+    }
+    case LineTextEncoding::Utf8:
+      return Widen(CP_UTF8, MB_ERR_INVALID_CHARS, body);
+    case LineTextEncoding::Ansi:
+      break;
+  }
+  return Widen(CP_ACP, 0, body);
+}
+
+// Calls piece(text) for consecutive parts of text small enough that their ANSI form, at up to
+// three bytes per unit, still has a length that fits an int; a surrogate pair is never cut.
+// A text of fewer than INT_MAX / 4 units is one piece.
+template <class PieceFn>
+void ForEachPiece(std::wstring_view text, PieceFn&& piece) {
+  constexpr std::size_t kMaxPiece = INT_MAX / 4;
+  while (!text.empty()) {
+    std::size_t n = text.size() < kMaxPiece ? text.size() : kMaxPiece;
+    if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
+    piece(text.substr(0, n));
+    text.remove_prefix(n);
+  }
+}
+
+// text in the active ANSI code page, with the system's best-fit and default characters for what
+// the code page lacks.
+std::string Narrow(std::wstring_view text) {
+  std::size_t total = 0;
+  ForEachPiece(text, [&total](std::wstring_view piece) {
+    const int n = WideCharToMultiByte(CP_ACP, 0, piece.data(), static_cast<int>(piece.size()), nullptr, 0, nullptr, nullptr);
+    if (n <= 0) throw EWriteError();
+    total += static_cast<std::size_t>(n);
+  });
+  std::string bytes(total, '\0');
+  std::size_t done = 0;
+  ForEachPiece(text, [&bytes, &done](std::wstring_view piece) {
+    const int room = static_cast<int>(bytes.size() - done < INT_MAX ? bytes.size() - done : INT_MAX);
+    const int n = WideCharToMultiByte(CP_ACP, 0, piece.data(), static_cast<int>(piece.size()), bytes.data() + done,
+                                      room, nullptr, nullptr);
+    if (n <= 0) throw EWriteError();
+    done += static_cast<std::size_t>(n);
+  });
+  bytes.resize(done);
+  return bytes;
+}
+
+}  // namespace
+
+EListError::EListError(std::size_t index)
+    : Exception(u"List index out of bounds (" + DecimalText(static_cast<long long>(index)) + u")") {}
+
+std::size_t TLineList::Add(std::wstring line) {
+  lines_.push_back(std::move(line));
+  return lines_.size() - 1;
+}
+
+const std::wstring& TLineList::operator[](std::size_t index) const {
+  if (index >= lines_.size()) throw EListError(index);
+  return lines_[index];
+}
+
+std::wstring& TLineList::operator[](std::size_t index) {
+  if (index >= lines_.size()) throw EListError(index);
+  return lines_[index];
+}
+
+void TLineList::SaveToFile(const std::wstring& fileName) const {
+  TFileStream stream(fileName, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+  SaveToStream(stream);
+}
+
+void TLineList::LoadFromFile(const std::wstring& fileName) {
+  TFileStream stream(fileName, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  if (stream.Size() > kMaxLineListBytes) throw EFOpenError(stream.FullName(), kLineListTooLargeReason);
+  LoadFromStream(stream);
+}
+
+void TLineList::SaveToStream(TStream& stream) const {
+  std::string bytes;
+  {
+    const std::wstring text = JoinLines(lines_);
+    bytes = Narrow(text);
+  }
+  // The ANSI code page has no preamble: the bytes are the whole file.
+  stream.WriteBuffer(bytes.data(), bytes.size());
+}
+
+void TLineList::LoadFromStream(TStream& stream) {
+  const std::int64_t position = stream.Position();
+  const std::int64_t size = stream.Size();
+  if (position < 0 || size < 0) throw EReadError();
+  const std::int64_t rest = size > position ? size - position : 0;
+  if (rest > kMaxLineListBytes) throw EReadError(kLineListStreamTooLargeMessage);
+
+  WideText text;
+  {
+    const auto count = static_cast<std::size_t>(rest);
+    const std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[count]);
+    stream.ReadBuffer(bytes.get(), count);
+    text = Decode(std::span<const std::uint8_t>(bytes.get(), count));
+  }
+  std::vector<std::wstring> lines;
+  SplitLines(text.View(), lines);
+  lines_.swap(lines);
+}

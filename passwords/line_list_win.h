@@ -1,0 +1,64 @@
+// The string list and its text file: lines in the active ANSI code page, CR LF after each,
+// written and read whole.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "toolkit/exception.h"
+#include "toolkit/stream_win.h"
+
+// A position outside the list: "List index out of bounds (<index>)".
+class EListError : public Exception {
+public:
+  explicit EListError(std::size_t index);
+};
+
+// The largest file or stream rest LoadFromFile and LoadFromStream read: 2 GiB less one byte.
+inline constexpr std::int64_t kMaxLineListBytes = 0x7FFFFFFF;
+// The reason quoted by EFOpenError for a larger file.
+inline constexpr char16_t kLineListTooLargeReason[] = u"The file is 2 GiB or larger";
+// The message of EReadError for a larger stream rest.
+inline constexpr char16_t kLineListStreamTooLargeMessage[] = u"Stream read error: 2 GiB or more to read";
+
+// An ordered list of strings: appended at the end, never sorted, duplicates and empty strings
+// allowed, positions from 0.
+class TLineList {
+public:
+  // Appends line at the end; returns its position.
+  std::size_t Add(std::wstring line);
+  std::size_t Count() const noexcept { return lines_.size(); }
+  // The line at index; throws EListError when index >= Count().
+  const std::wstring& operator[](std::size_t index) const;
+  std::wstring& operator[](std::size_t index);
+  void Clear() noexcept { lines_.clear(); }
+  const std::vector<std::wstring>& Lines() const noexcept { return lines_; }
+
+  // Replaces the named file (created, or truncated to zero bytes) with the whole list: every
+  // line converted to the active ANSI code page and followed by CR LF, no byte-order mark.
+  // Characters outside the code page become the system's best-fit substitute or its default
+  // character. The file is opened exclusively and closed on every path. Throws EFCreateError
+  // when the file cannot be created and EWriteError when fewer bytes were written.
+  void SaveToFile(const std::wstring& fileName) const;
+
+  // Replaces the list with the lines of the named file: a UTF-16 file (either byte order) or a
+  // UTF-8 file with its byte-order mark, else text in the active ANSI code page; UTF-8 that is not
+  // valid gives no lines. The file is opened for reading, others may read it meanwhile. Throws
+  // EFOpenError when the file cannot be opened or is 2 GiB or larger, EReadError when it cannot
+  // be read; the list is unchanged then.
+  void LoadFromFile(const std::wstring& fileName);
+
+  // SaveToFile's bytes written with one WriteBuffer at the stream's position; throws EWriteError
+  // when fewer bytes were written.
+  void SaveToStream(TStream& stream) const;
+
+  // Replaces the list with the lines of the bytes from the stream's position to its end, decoded
+  // as LoadFromFile decodes a file. Throws EReadError when the stream fails or holds 2 GiB or more
+  // from its position; the list is unchanged then.
+  void LoadFromStream(TStream& stream);
+
+private:
+  std::vector<std::wstring> lines_;
+};

@@ -1,0 +1,415 @@
+// The string list's text files under Windows: the bytes written, the lines read back in the
+// active ANSI code page (1252 or 1251), the open modes and the failure messages.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "passwords/line_list_win.h"
+#include "toolkit/file_test_support_win.h"
+#include "toolkit/system_error_win.h"
+#include "toolkit/wide.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+using Lines = std::vector<std::wstring>;
+
+// True when nothing else holds the file open: an exclusive open succeeds.
+bool IsClosed(const std::wstring& path) {
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  return static_cast<bool>(file);
+}
+
+TLineList ListOf(const Lines& lines) {
+  TLineList list;
+  for (const auto& s : lines) list.Add(s);
+  return list;
+}
+
+std::wstring CreateMessage(const std::wstring& fullPath, DWORD code) {
+  return L"Cannot create file \"" + fullPath + L"\". " + Wide(SystemErrorText(code));
+}
+
+std::wstring OpenMessage(const std::wstring& fullPath, DWORD code) {
+  return L"Cannot open file \"" + fullPath + L"\". " + Wide(SystemErrorText(code));
+}
+
+class LineListFile : public TempFolderTest {
+protected:
+  Lines LoadBytes(std::string_view bytes) {
+    const std::wstring path = Path(L"load.txt");
+    WriteBytes(path, bytes);
+    TLineList list;
+    list.LoadFromFile(path);
+    EXPECT_TRUE(IsClosed(path));
+    return list.Lines();
+  }
+  std::string SaveLines(const Lines& lines) {
+    const std::wstring path = Path(L"save.txt");
+    ListOf(lines).SaveToFile(path);
+    EXPECT_TRUE(IsClosed(path));
+    return ReadBytes(path);
+  }
+};
+
+TEST_F(LineListFile, WritesEveryLineWithCrLfAndNoMark) {
+  struct Case {
+    Lines lines;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {{}, ""},
+      {{L""}, "\r\n"},
+      {{L"a", L"", L"b"}, "a\r\n\r\nb\r\n"},
+      {{L"a", L"a", L""}, "a\r\na\r\n\r\n"},
+      {{L"a\rb", L"c\nd", L"\r\n"}, "a\rb\r\nc\nd\r\n\r\n\r\n"},
+      {{L" x\t"}, " x\t\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.bytes));
+    EXPECT_EQ(SaveLines(c.lines), c.bytes);
+  }
+}
+
+TEST_F(LineListFile, SavingReplacesTheWholeFile) {
+  const std::wstring path = Path(L"old.txt");
+  WriteBytes(path, "a much longer old content\r\n");
+  ListOf({L"new"}).SaveToFile(path);
+  EXPECT_EQ(ReadBytes(path), "new\r\n");
+  TLineList().SaveToFile(path);
+  EXPECT_EQ(ReadBytes(path), "");
+}
+
+TEST_F(LineListFile, ReadsEveryEncodingAndSeparator) {
+  struct Case {
+    std::string bytes;
+    Lines lines;
+  };
+  const Case cases[] = {
+      {"", {}},
+      {"\xFF\xFE", {}},
+      {"\xFE\xFF", {}},
+      {"\xEF\xBB\xBF", {}},
+      {"\0\0\0\0"s, {}},
+      {"\r", {L""}},
+      {"a\r\nb", {L"a", L"b"}},
+      {"a\r\nb\r\n", {L"a", L"b"}},
+      {"a\n\nb", {L"a", L"", L"b"}},
+      {"a\rb", {L"a", L"b"}},
+      {"a\n\rb", {L"a", L"", L"b"}},
+      {"\r\n", {L""}},
+      {"\r\n\r\n", {L"", L""}},
+      {"a\0b"s, {L"a"}},
+      {"a\0b\0"s, {L"a"}},
+      {"\xFF\xFE" "a\0\r\0\n\0b\0"s, {L"a", L"b"}},
+      {"\xFF\xFE" "a\0\n\0b"s, {L"a"}},
+      {"\xFF\xFE\0\0"s, {}},
+      {"\xFF\xFE\x1F\x04\x30\x04\x00\xD8"s, {std::wstring{0x041F, 0x0430, 0xD800}}},
+      {"\xFE\xFF\0a\0\n\0b"s, {L"a", L"b"}},
+      {"\xFE\xFF\r\0"s, {L"\u0D00"}},
+      {"\xFE\xFF\x04\x1F\xD8\x3D\xDE\x00\0"s, {L"\u041F\U0001F600"}},
+      {"\xEF\xBB\xBF" "\xD0\x9F\xD0\xB0\r\n\xF0\x9F\x98\x80\n", {L"\u041F\u0430", L"\U0001F600"}},
+      {"\xEF\xBB\xBF" "a\r\nb\x80", {}},
+      {"\xEF\xBB\xBF" "\xC0\x80", {}},
+      {"\xEF\xBB\xBF" "\xED\xA0\x80", {}},
+      {"\xEF\xBB\xBF" "a\r\n\xD0", {}},
+      {"\xEF\xBB\xBF" "\xFF\xFE", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.bytes));
+    EXPECT_EQ(LoadBytes(c.bytes), c.lines);
+  }
+}
+
+// Bytes whose characters depend on the active code page.
+TEST_F(LineListFile, ReadsAnsiInTheActiveCodePage) {
+  struct Case {
+    std::string bytes;
+    std::wstring line1252, line1251;
+  };
+  const Case cases[] = {
+      {"\xEF\xBB", L"\u00EF\u00BB", L"\u043F\u00BB"},
+      {"\xD0\x9F" "a", L"\u00D0\u0178a", L"\u0420\u045Fa"},
+      {"\xCF\xE0\xF0\xEE\xEB\xFC", L"\u00CF\u00E0\u00F0\u00EE\u00EB\u00FC", L"\u041F\u0430\u0440\u043E\u043B\u044C"},
+      {"\x80\xA0\xB8", L"\u20AC\u00A0\u00B8", L"\u0402\u00A0\u0451"},
+  };
+  const UINT cp = GetACP();
+  ASSERT_TRUE(cp == 1252 || cp == 1251) << cp;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.bytes));
+    EXPECT_EQ(LoadBytes(c.bytes), Lines{cp == 1252 ? c.line1252 : c.line1251});
+  }
+}
+
+TEST_F(LineListFile, WritesTheActiveCodePageWithSubstitutes) {
+  struct Case {
+    std::wstring line;
+    std::string bytes1252, bytes1251;
+  };
+  const Case cases[] = {
+      {L"Пароль", "??????", "\xCF\xE0\xF0\xEE\xEB\xFC"},
+      {L"ёЁ", "??", "\xB8\xA8"},
+      {L"\u20AC", "\x80", "\x88"},
+      {L"é ü", "\xE9 \xFC", "e u"},
+      {L"\u0100", "A", "A"},
+      {L"\u221E", "8", "?"},
+      {L"\u3042", "?", "?"},
+      {L"\U0001F600", "??", "??"},
+      {std::wstring{0xD800}, "?", "?"},
+  };
+  const UINT cp = GetACP();
+  ASSERT_TRUE(cp == 1252 || cp == 1251) << cp;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(U16(c.line)));
+    const std::string& bytes = cp == 1252 ? c.bytes1252 : c.bytes1251;
+    EXPECT_EQ(SaveLines({c.line}), bytes + "\r\n");
+    // Reading back gives the substitute, not what was saved.
+    const std::wstring path = Path(L"save.txt");
+    TLineList back;
+    back.LoadFromFile(path);
+    ASSERT_EQ(back.Count(), 1u);
+    wchar_t expected[16] = {};
+    MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), expected, 16);
+    EXPECT_EQ(back[0], std::wstring(expected));
+  }
+}
+
+TEST_F(LineListFile, RepresentableLinesComeBackUnchanged) {
+  Lines lines = {L"a", L"", L"", L"  spaced  ", L"\ttab", L"1234567890", L"a"};
+  if (GetACP() == 1251) {
+    lines.push_back(L"Пароль ёЁ №");
+  } else {
+    lines.push_back(L"Café Ÿ €");
+  }
+  const std::wstring path = Path(L"round.txt");
+  ListOf(lines).SaveToFile(path);
+  TLineList back;
+  back.Add(L"old line");
+  back.LoadFromFile(path);
+  EXPECT_EQ(back.Lines(), lines);
+}
+
+TEST_F(LineListFile, SeparatorsInsideLinesComeBackAsMoreLines) {
+  const std::wstring path = Path(L"cr.txt");
+  ListOf({L"a\rb", L"c\nd"}).SaveToFile(path);
+  TLineList back;
+  back.LoadFromFile(path);
+  EXPECT_EQ(back.Lines(), (Lines{L"a", L"b", L"c", L"d"}));
+}
+
+TEST_F(LineListFile, SavingAFileHeldOpenFailsAndKeepsIt) {
+  const std::wstring path = Path(L"held.txt");
+  WriteBytes(path, "kept\r\n");
+  UniqueFile other(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(other);
+  EXPECT_EQ(MessageOf<EFCreateError>([&] { ListOf({L"x"}).SaveToFile(path); }),
+            CreateMessage(path, ERROR_SHARING_VIOLATION));
+  other.Reset();
+  EXPECT_EQ(ReadBytes(path), "kept\r\n");
+}
+
+TEST_F(LineListFile, SavingIntoAMissingFolderFails) {
+  const std::wstring path = Path(L"no such folder\\file.txt");
+  EXPECT_EQ(MessageOf<EFCreateError>([&] { ListOf({L"x"}).SaveToFile(path); }),
+            CreateMessage(path, ERROR_PATH_NOT_FOUND));
+}
+
+TEST_F(LineListFile, FailedLoadsLeaveTheListUnchanged) {
+  const std::wstring held = Path(L"held.txt");
+  WriteBytes(held, "x\r\n");
+  UniqueFile writer(CreateFileW(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+  ASSERT_TRUE(writer);
+  struct Case {
+    std::wstring path;
+    std::wstring message;
+  };
+  const Case cases[] = {
+      {Path(L"missing.txt"), OpenMessage(Path(L"missing.txt"), ERROR_FILE_NOT_FOUND)},
+      {Path(L"missing\\file.txt"), OpenMessage(Path(L"missing\\file.txt"), ERROR_PATH_NOT_FOUND)},
+      {held, OpenMessage(held, ERROR_SHARING_VIOLATION)},
+      {dir_, OpenMessage(dir_, ERROR_ACCESS_DENIED)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(U16(c.path)));
+    TLineList list = ListOf({L"before", L""});
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { list.LoadFromFile(c.path); }), c.message);
+    EXPECT_EQ(list.Lines(), (Lines{L"before", L""}));
+  }
+}
+
+TEST_F(LineListFile, OthersMayReadWhileTheListLoads) {
+  const std::wstring path = Path(L"shared.txt");
+  WriteBytes(path, "a\r\n");
+  UniqueFile reader(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(reader);
+  TLineList list;
+  list.LoadFromFile(path);
+  EXPECT_EQ(list.Lines(), Lines{L"a"});
+}
+
+TEST_F(LineListFile, MessagesQuoteTheFullPathOfARelativeName) {
+  wchar_t saved[MAX_PATH];
+  ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, saved), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryW(dir_.c_str()));
+  TLineList list;
+  const std::wstring message = MessageOf<EFOpenError>([&] { list.LoadFromFile(L"sub\\..\\missing.txt"); });
+  ListOf({L"r"}).SaveToFile(L"relative.txt");
+  SetCurrentDirectoryW(saved);
+  EXPECT_EQ(message, OpenMessage(Path(L"missing.txt"), ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(ReadBytes(Path(L"relative.txt")), "r\r\n");
+}
+
+TEST_F(LineListFile, CyrillicSpacedAndLongPaths) {
+  const std::wstring cyrillic = Path(L"Папка с файлами");
+  ASSERT_TRUE(CreateDirectoryW(cyrillic.c_str(), nullptr));
+  // Nested folders take the full path past the plain limit of MAX_PATH characters.
+  std::vector<std::wstring> folders = {dir_};
+  while (folders.back().size() < 700) {
+    folders.push_back(folders.back() + L"\\" + std::wstring(60, L'д') + L" x");
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + folders.back()).c_str(), nullptr));
+  }
+  std::vector<std::wstring> paths = {cyrillic + L"\\Пароли 2024.txt"};
+  for (std::size_t length : {258, 259, 260, 261, 300, 700}) {
+    std::wstring folder;
+    for (const auto& f : folders) {
+      if (f.size() + 6 <= length) folder = f;
+    }
+    paths.push_back(folder + L"\\" + std::wstring(length - folder.size() - 5, L'ф') + L".txt");
+  }
+  for (const auto& path : paths) {
+    SCOPED_TRACE(path.size());
+    ListOf({L"a", L"b"}).SaveToFile(path);
+    TLineList back;
+    back.LoadFromFile(path);
+    EXPECT_EQ(back.Lines(), (Lines{L"a", L"b"}));
+    const std::wstring missing = path.substr(0, path.size() - 4) + L".nope";
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { back.LoadFromFile(missing); }), OpenMessage(missing, ERROR_FILE_NOT_FOUND));
+  }
+}
+
+TEST_F(LineListFile, FilesOfTwoGibibytesAreRefused) {
+  const std::wstring path = Path(L"huge.txt");
+  {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
+    LARGE_INTEGER size;
+    size.QuadPart = 0x80000000LL;
+    ASSERT_TRUE(SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(file.Get()));
+  }
+  TLineList list = ListOf({L"kept"});
+  EXPECT_EQ(MessageOf<EFOpenError>([&] { list.LoadFromFile(path); }),
+            L"Cannot open file \"" + path + L"\". " + Wide(kLineListTooLargeReason));
+  EXPECT_EQ(list.Lines(), Lines{L"kept"});
+  EXPECT_TRUE(IsClosed(path));
+}
+
+TEST_F(LineListFile, AFullDiskIsAWriteError) {
+  // Wine opens the Unix device that refuses every write for want of space.
+  if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) {
+    GTEST_SKIP() << "needs the full device of the Wine host";
+  }
+  const std::wstring full = L"/dev/full";
+  EXPECT_EQ(MessageOf<EWriteError>([&] { ListOf({L"a"}).SaveToFile(full); }), L"Stream write error");
+  TLineList().SaveToFile(full);  // nothing to write
+}
+
+TEST_F(LineListFile, TenMillionEmptyLines) {
+  const std::wstring path = Path(L"empty lines.txt");
+  std::string bytes;
+  for (int i = 0; i < 10'000'000; ++i) bytes += "\r\n";
+  WriteBytes(path, bytes);
+  TLineList list;
+  list.LoadFromFile(path);
+  ASSERT_EQ(list.Count(), 10'000'000u);
+  EXPECT_TRUE(list[0].empty());
+  EXPECT_TRUE(list[9'999'999].empty());
+}
+
+TEST_F(LineListFile, StreamsStartAtTheirPosition) {
+  const std::wstring path = Path(L"stream.txt");
+  WriteBytes(path, "ab\xFF\xFE" "c\0\n\0" "d\0"s);
+  TFileStream stream(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
+  stream.SetPosition(2);
+  TLineList list;
+  list.LoadFromStream(stream);
+  EXPECT_EQ(list.Lines(), (Lines{L"c", L"d"}));
+  // At the end nothing is left to read; writing goes on at the position.
+  list.LoadFromStream(stream);
+  EXPECT_EQ(list.Count(), 0u);
+  stream.SetPosition(2);
+  ListOf({L"x", L"y"}).SaveToStream(stream);
+  stream.SetPosition(0);
+  list.LoadFromStream(stream);
+  EXPECT_EQ(list.Lines(), (Lines{L"abx", L"y", L"d"}));
+  EXPECT_EQ(stream.Size(), 10);
+}
+
+// A stream that reports a size of its own and delivers or accepts only part of what is asked.
+class PartialStream final : public TStream {
+public:
+  PartialStream(std::int64_t size, std::size_t accepted) : size_(size), accepted_(accepted) {}
+  std::size_t Read(void* buffer, std::size_t count) override {
+    const std::size_t n = count < accepted_ ? count : accepted_;
+    std::memset(buffer, 'a', n);
+    reads += n;
+    return n;
+  }
+  std::size_t Write(const void*, std::size_t count) override { return count < accepted_ ? count : accepted_; }
+  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {
+    return origin == TSeekOrigin::End ? size_ + offset : offset;
+  }
+  std::size_t reads = 0;
+
+private:
+  std::int64_t size_;
+  std::size_t accepted_;
+};
+
+TEST(LineListStream, ShortWritesAndReadsFail) {
+  PartialStream full(0, 3);
+  EXPECT_EQ(MessageOf<EWriteError>([&] { ListOf({L"abc"}).SaveToStream(full); }), L"Stream write error");
+  PartialStream exact(0, 5);
+  ListOf({L"abc"}).SaveToStream(exact);
+
+  TLineList list = ListOf({L"kept"});
+  PartialStream broken(10, 0);
+  EXPECT_EQ(MessageOf<EReadError>([&] { list.LoadFromStream(broken); }), L"Stream read error");
+  EXPECT_EQ(list.Lines(), Lines{L"kept"});
+  // Parts of the bytes at a time are read until all are there.
+  PartialStream trickle(10, 3);
+  list.LoadFromStream(trickle);
+  EXPECT_EQ(list.Lines(), Lines{L"aaaaaaaaaa"});
+}
+
+TEST(LineListStream, TwoGibibytesAreRefusedBeforeReading) {
+  TLineList list = ListOf({L"kept"});
+  PartialStream huge(0x80000000LL, 1 << 20);
+  EXPECT_EQ(MessageOf<EReadError>([&] { list.LoadFromStream(huge); }), Wide(kLineListStreamTooLargeMessage));
+  EXPECT_EQ(huge.reads, 0u);
+  EXPECT_EQ(list.Lines(), Lines{L"kept"});
+}
+
+TEST(LineList, KeepsOrderDuplicatesAndEmptyStrings) {
+  TLineList list;
+  EXPECT_EQ(list.Add(L"b"), 0u);
+  EXPECT_EQ(list.Add(L""), 1u);
+  EXPECT_EQ(list.Add(L"b"), 2u);
+  EXPECT_EQ(list.Add(L"a"), 3u);
+  EXPECT_EQ(list.Lines(), (Lines{L"b", L"", L"b", L"a"}));
+  list[1] = L"x";
+  EXPECT_EQ(std::as_const(list)[1], L"x");
+  EXPECT_EQ(MessageOf<EListError>([&] { (void)list[4]; }), L"List index out of bounds (4)");
+  list.Clear();
+  EXPECT_EQ(list.Count(), 0u);
+}
+
+}  // namespace
