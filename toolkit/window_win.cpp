@@ -23,16 +23,16 @@ RECT ScaleRect(const TRect96& r, UINT dpi) {
   return RECT{ScaleTo(r.x, dpi), ScaleTo(r.y, dpi), ScaleTo(r.x + r.width, dpi), ScaleTo(r.y + r.height, dpi)};
 }
 
-UniqueFont CreateFontFor(const TFontSpec& spec, UINT dpi) {
-  UniqueFont font(CreateFontW(-ScaleTo(spec.height, dpi), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                              spec.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.face));
-  if (!font) throw std::bad_alloc();
-  return font;
+UniqueFont CreateFontFor(const TFontSpec& font, UINT dpi) {
+  UniqueFont handle(CreateFontW(-ScaleTo(font.height, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                font.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.face));
+  if (!handle) throw std::bad_alloc();
+  return handle;
 }
 
-COLORREF FontColor(const TFontSpec& spec) {
-  return spec.color == CLR_INVALID ? GetSysColor(COLOR_WINDOWTEXT) : spec.color;
+COLORREF FontColor(const TFontSpec& font) {
+  return font.color == CLR_INVALID ? GetSysColor(COLOR_WINDOWTEXT) : font.color;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -64,8 +64,8 @@ void TWinControl::SetBounds96(const TRect96& bounds) {
 
 RECT TWinControl::ScaledBounds() const { return ScaleRect(bounds_, dpi_); }
 
-void TWinControl::SetFont(const TFontSpec& spec) {
-  font_spec_ = spec;
+void TWinControl::SetFont(const TFontSpec& font) {
+  font_spec_ = font;
   if (handle_) {
     ApplyFont();
     InvalidateRect(handle_, nullptr, TRUE);

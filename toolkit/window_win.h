@@ -33,8 +33,8 @@ struct TFontSpec {
   bool operator==(const TFontSpec&) const = default;
 };
 
-UniqueFont CreateFontFor(const TFontSpec& spec, UINT dpi);
-COLORREF FontColor(const TFontSpec& spec);
+UniqueFont CreateFontFor(const TFontSpec& font, UINT dpi);
+COLORREF FontColor(const TFontSpec& font);
 
 // A control with a window of its own: either of a class of the toolkit or a subclassed system
 // control. It stores itself in the window's GWLP_USERDATA, so messages find their object.
@@ -53,7 +53,7 @@ public:
   int Scale(int value) const noexcept { return ScaleTo(value, dpi_); }
 
   const TFontSpec& Font() const noexcept { return font_spec_; }
-  void SetFont(const TFontSpec& spec);
+  void SetFont(const TFontSpec& font);
   HFONT FontHandle() const noexcept { return font_.Get(); }
 
   bool Enabled() const noexcept;
