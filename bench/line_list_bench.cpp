@@ -92,7 +92,7 @@ int Load(const wchar_t* path, int repeats) {
     times.push_back(Seconds() - start);
     lines = list.Count();
     size = 0;
-    for (const auto& s : list.Lines()) size += static_cast<double>(s.size());
+    for (std::size_t k = 0; k < list.Count(); ++k) size += static_cast<double>(list[k].size());
   }
   WIN32_FILE_ATTRIBUTE_DATA data;
   GetFileAttributesExW(path, GetFileExInfoStandard, &data);

@@ -3,8 +3,11 @@
 
 #include "passwords/line_list_win.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <span>
 #include <string_view>
 
@@ -20,6 +23,8 @@ struct WideText {
 
   std::wstring_view View() const noexcept { return {data.get(), size}; }
 };
+
+constexpr wchar_t kSeparator[] = {L'\r', L'\n'};
 
 // bytes converted from codePage. In the code pages Windows offers as the ANSI one and in UTF-8
 // every byte gives at most one UTF-16 unit, so one call into a buffer of one unit per byte does;
@@ -103,19 +108,56 @@ std::string Narrow(std::wstring_view text) {
 EListError::EListError(std::size_t index)
     : Exception(u"List index out of bounds (" + DecimalText(static_cast<long long>(index)) + u")") {}
 
-std::size_t TLineList::Add(std::wstring line) {
-  lines_.push_back(std::move(line));
+void TLineList::Text::Reserve(std::size_t capacity) {
+  if (capacity <= capacity_) return;
+  std::unique_ptr<wchar_t[]> bigger(new wchar_t[capacity]);
+  if (size_ > 0) std::memcpy(bigger.get(), data_.get(), size_ * sizeof(wchar_t));
+  data_ = std::move(bigger);
+  capacity_ = capacity;
+}
+
+void TLineList::Text::Append(const wchar_t* chars, std::size_t count) {
+  if (count > capacity_ - size_) Reserve(std::max(size_ + count, capacity_ + capacity_ / 2 + 64));
+  if (count > 0) std::memcpy(data_.get() + size_, chars, count * sizeof(wchar_t));
+  size_ += count;
+}
+
+void TLineList::Text::Adopt(std::unique_ptr<wchar_t[]> data, std::size_t size) noexcept {
+  data_ = std::move(data);
+  size_ = capacity_ = size;
+}
+
+std::size_t TLineList::Add(std::wstring_view line) {
+  const std::size_t start = text_.Size();
+  if (start + line.size() + 2 > UINT32_MAX) throw std::bad_alloc();
+  if (lines_.size() == lines_.capacity()) lines_.reserve(lines_.size() + lines_.size() / 2 + 16);
+  text_.Append(line.data(), line.size());
+  text_.Append(kSeparator, 2);
+  lines_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(line.size())});
   return lines_.size() - 1;
 }
 
-const std::wstring& TLineList::operator[](std::size_t index) const {
+std::wstring_view TLineList::operator[](std::size_t index) const {
   if (index >= lines_.size()) throw EListError(index);
-  return lines_[index];
+  return {text_.Data() + lines_[index].start, lines_[index].length};
 }
 
-std::wstring& TLineList::operator[](std::size_t index) {
-  if (index >= lines_.size()) throw EListError(index);
-  return lines_[index];
+std::vector<std::wstring> TLineList::Lines() const {
+  std::vector<std::wstring> copies;
+  copies.reserve(lines_.size());
+  for (const Line& line : lines_) copies.emplace_back(text_.Data() + line.start, line.length);
+  return copies;
+}
+
+void TLineList::Clear() noexcept {
+  text_.Clear();
+  lines_.clear();
+  joined_ = true;
+}
+
+void TLineList::Reserve(std::size_t lines, std::size_t chars) {
+  lines_.reserve(lines_.size() + lines);
+  text_.Reserve(text_.Size() + chars + 2 * lines);
 }
 
 void TLineList::SaveToFile(const std::wstring& fileName) const {
@@ -131,8 +173,15 @@ void TLineList::LoadFromFile(const std::wstring& fileName) {
 
 void TLineList::SaveToStream(TStream& stream) const {
   std::string bytes;
-  {
-    const std::wstring text = JoinLines(lines_);
+  if (joined_) {
+    bytes = Narrow(std::wstring_view(text_.Data(), text_.Size()));
+  } else {
+    // Lines read from a file keep that file's separators: the text is built anew.
+    std::size_t total = 0;
+    for (const Line& line : lines_) total += line.length + 2u;
+    std::wstring text;
+    text.reserve(total);
+    for (const Line& line : lines_) text.append(text_.Data() + line.start, line.length).append(kSeparator, 2);
     bytes = Narrow(text);
   }
   // The ANSI code page has no preamble: the bytes are the whole file.
@@ -153,7 +202,15 @@ void TLineList::LoadFromStream(TStream& stream) {
     stream.ReadBuffer(bytes.get(), count);
     text = Decode(std::span<const std::uint8_t>(bytes.get(), count));
   }
-  std::vector<std::wstring> lines;
-  SplitLines(text.View(), lines);
+  // Fewer than 2 Gi bytes decode to fewer than 2 Gi characters: every offset fits.
+  // One pass: a first guess of the line count beats counting them first.
+  std::vector<Line> lines;
+  lines.reserve(text.size / 8 + 16);
+  const wchar_t* const base = text.data.get();
+  ForEachLine(text.View(), [&lines, base](const wchar_t* first, std::size_t length) {
+    lines.push_back({static_cast<std::uint32_t>(first - base), static_cast<std::uint32_t>(length)});
+  });
+  text_.Adopt(std::move(text.data), text.size);
   lines_.swap(lines);
+  joined_ = false;
 }

@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/exception.h"
@@ -24,17 +26,24 @@ inline constexpr char16_t kLineListTooLargeReason[] = u"The file is 2 GiB or lar
 inline constexpr char16_t kLineListStreamTooLargeMessage[] = u"Stream read error: 2 GiB or more to read";
 
 // An ordered list of strings: appended at the end, never sorted, duplicates and empty strings
-// allowed, positions from 0.
+// allowed, positions from 0. The characters of all lines are kept one after another in one text,
+// with a start and a length per line, so a list of millions of short lines costs a few bytes a
+// line beside its characters and loads without an allocation per line. A list built by Add
+// keeps its text in the file's own form, every line followed by CR LF, and saves it without
+// another copy. A list holds less than 4 Gi characters; more fails as out of memory.
 class TLineList {
 public:
   // Appends line at the end; returns its position.
-  std::size_t Add(std::wstring line);
+  std::size_t Add(std::wstring_view line);
   std::size_t Count() const noexcept { return lines_.size(); }
-  // The line at index; throws EListError when index >= Count().
-  const std::wstring& operator[](std::size_t index) const;
-  std::wstring& operator[](std::size_t index);
-  void Clear() noexcept { lines_.clear(); }
-  const std::vector<std::wstring>& Lines() const noexcept { return lines_; }
+  // The line at index, valid until the list changes; throws EListError when index >= Count().
+  std::wstring_view operator[](std::size_t index) const;
+  // Copies of all lines, in order.
+  std::vector<std::wstring> Lines() const;
+  void Clear() noexcept;
+  // Makes room for lines more lines holding chars characters in all, so that a list whose size
+  // is known is built without growing its text.
+  void Reserve(std::size_t lines, std::size_t chars);
 
   // Replaces the named file (created, or truncated to zero bytes) with the whole list: every
   // line converted to the active ANSI code page and followed by CR LF, no byte-order mark.
@@ -59,6 +68,30 @@ public:
   // from its position; the list is unchanged then.
   void LoadFromStream(TStream& stream);
 
+  // A text buffer that grows without filling its new room first.
+  class Text {
+  public:
+    const wchar_t* Data() const noexcept { return data_.get(); }
+    std::size_t Size() const noexcept { return size_; }
+    void Reserve(std::size_t capacity);
+    void Append(const wchar_t* chars, std::size_t count);
+    void Adopt(std::unique_ptr<wchar_t[]> data, std::size_t size) noexcept;
+    void Clear() noexcept { size_ = 0; }
+
+  private:
+    std::unique_ptr<wchar_t[]> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+  };
+
 private:
-  std::vector<std::wstring> lines_;
+  struct Line {
+    std::uint32_t start;
+    std::uint32_t length;
+  };
+
+  Text text_;
+  std::vector<Line> lines_;
+  // Every line is followed by CR LF in text_ and nothing else is there: the text is the file's.
+  bool joined_ = true;
 };

@@ -405,11 +405,21 @@ TEST(LineList, KeepsOrderDuplicatesAndEmptyStrings) {
   EXPECT_EQ(list.Add(L"b"), 2u);
   EXPECT_EQ(list.Add(L"a"), 3u);
   EXPECT_EQ(list.Lines(), (Lines{L"b", L"", L"b", L"a"}));
-  list[1] = L"x";
-  EXPECT_EQ(std::as_const(list)[1], L"x");
+  EXPECT_EQ(list[1], L"");
+  EXPECT_EQ(list[3], L"a");
   EXPECT_EQ(MessageOf<EListError>([&] { (void)list[4]; }), L"List index out of bounds (4)");
   list.Clear();
   EXPECT_EQ(list.Count(), 0u);
+}
+
+TEST_F(LineListFile, LinesAddedToALoadedListSaveWithCrLf) {
+  const std::wstring path = Path(L"mixed.txt");
+  WriteBytes(path, "a\rb\nc");
+  TLineList list;
+  list.LoadFromFile(path);
+  list.Add(L"d");
+  list.SaveToFile(path);
+  EXPECT_EQ(ReadBytes(path), "a\r\nb\r\nc\r\nd\r\n");
 }
 
 }  // namespace
