@@ -12,8 +12,6 @@
 
 namespace {
 
-const wchar_t kSpinButtonClass[] = L"TarvelinSpinButton";
-
 // Widths of the column at 96 dpi; the column never gets narrower than the minimum in pixels.
 constexpr int kColumnWidth96 = 18;
 constexpr int kMinColumnWidth = 15;
@@ -121,7 +119,8 @@ void TsTimerSpeedButton::Paint(HDC dc) const {
 // TsSpinButton
 
 TsSpinButton::TsSpinButton()
-    : UpButton(*this, TsTimerSpeedButton::TArrow::Up), DownButton(*this, TsTimerSpeedButton::TArrow::Down) {
+    : TContainer(SkinSection::SpeedButtonSmall),
+      UpButton(*this, TsTimerSpeedButton::TArrow::Up), DownButton(*this, TsTimerSpeedButton::TArrow::Down) {
   UpButton.TimeBtnState = tbAllowTimer;
   DownButton.TimeBtnState = tbAllowTimer;
   UpButton.OnClick = [this](TObject*) { Fire(OnUpClick, this); };
@@ -129,8 +128,8 @@ TsSpinButton::TsSpinButton()
 }
 
 void TsSpinButton::Create(TWinControl& field) {
-  RegisterToolkitClass(kSpinButtonClass, 0, nullptr);
-  CreateOwnWindow(kSpinButtonClass, WS_CHILD | WS_CLIPSIBLINGS, 0, nullptr, TRect96{}, field.Handle());
+  RegisterClass();
+  CreateOwnWindow(kClassName, WS_CHILD | WS_CLIPSIBLINGS, 0, nullptr, TRect96{}, field.Handle());
   FocusControl = &field;
   ApplyDpi(field.Dpi());
 }
@@ -182,21 +181,10 @@ void TsSpinButton::CancelPress() {
   if (GetCapture() == Handle()) ReleaseCapture();
 }
 
-void TsSpinButton::Paint() {
-  PAINTSTRUCT ps;
-  const HDC dc = BeginPaint(Handle(), &ps);
-  RECT client;
-  GetClientRect(Handle(), &client);
-  const HDC mem = CreateCompatibleDC(dc);
-  UniqueBitmap bitmap(CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
-  const HGDIOBJ old = SelectObject(mem, bitmap.Get());
-  FillSolid(mem, client, Skin(SkinSection::SpeedButtonSmall).face);
-  UpButton.Paint(mem);
-  DownButton.Paint(mem);
-  BitBlt(dc, 0, 0, client.right, client.bottom, mem, 0, 0, SRCCOPY);
-  SelectObject(mem, old);
-  DeleteDC(mem);
-  EndPaint(Handle(), &ps);
+void TsSpinButton::PaintBackground(HDC dc, const RECT& client) {
+  FillSolid(dc, client, Skin(Section()).face);
+  UpButton.Paint(dc);
+  DownButton.Paint(dc);
 }
 
 LRESULT TsSpinButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -246,15 +234,10 @@ LRESULT TsSpinButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       InvalidateRect(Handle(), nullptr, FALSE);
       return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT:
-      Paint();
-      return 0;
     default:
       break;
   }
-  return DefProc(msg, wp, lp);
+  return TContainer::WndProc(msg, wp, lp);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -452,25 +435,18 @@ void TsSpinEdit::SetValue(std::int32_t value) {
   SetText(Wide(Rules().ValueText(value)));
 }
 
-void TsSpinEdit::StepUp() {
+void TsSpinEdit::Step(std::int32_t notches, const TNotifyEvent& replacement) {
   if (ReadOnly()) {
     Beep();
-  } else if (OnUpClick) {
-    OnUpClick(this);
+  } else if (replacement) {
+    replacement(this);
   } else {
-    SetValue(Rules().StepValue(Value(), 1));
+    SetValue(Rules().StepValue(Value(), notches));
   }
 }
 
-void TsSpinEdit::StepDown() {
-  if (ReadOnly()) {
-    Beep();
-  } else if (OnDownClick) {
-    OnDownClick(this);
-  } else {
-    SetValue(Rules().StepValue(Value(), -1));
-  }
-}
+void TsSpinEdit::StepUp() { Step(1, OnUpClick); }
+void TsSpinEdit::StepDown() { Step(-1, OnDownClick); }
 
 void TsSpinEdit::DoExit() {
   TsBaseSpinEdit::DoExit();

@@ -65,7 +65,7 @@ private:
 
 // The spin-button column: a child window of its field holding the up and the down button.
 // Pressing either gives the focus to FocusControl first when that is a tab stop able to take it.
-class TsSpinButton : public TWinControl {
+class TsSpinButton : public TContainer {
 public:
   TsSpinButton();
 
@@ -89,12 +89,12 @@ public:
 protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void PlaceWindow() override;
+  void PaintBackground(HDC dc, const RECT& client) override;
 
 private:
   TsTimerSpeedButton* ButtonAt(POINT pt) noexcept;
   void LayoutButtons();
   void CancelPress();
-  void Paint();
   void SetHot(TsTimerSpeedButton* button);
 
   RECT placement_{};
@@ -215,4 +215,7 @@ protected:
   LRESULT Paste() override;
   bool NegativeInRange() const override { return MinValue <= 0; }
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+  void Step(std::int32_t notches, const TNotifyEvent& replacement);
 };
