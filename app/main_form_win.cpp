@@ -48,8 +48,8 @@ TMainForm::TMainForm()
   EditMask.Create(sGroupBox1, kEditMask, kFieldFont, {});
   EditMask.SetText(kDefaultAlphabet);
   EditMask.SetPlaceholder(L"Введите набор символов для генерации случайного пароля");
-  sSpinEdit1.Create(sGroupBox1, kSpinEdit, kFieldFont, {.numbers_only = true});
-  sSpinEdit1.SetText(L"7");
+  sSpinEdit1.Create(sGroupBox1, kSpinEdit, kFieldFont,
+                    {.Text = L"7", .Value = 7, .MinValue = 1, .MaxValue = 0, .NumbersOnly = true});
   EditPass.Create(*this, kEditPass, kFieldFont, {});
   EditPass.SetPlaceholder(L"Ваш пароль");
   EditPass.PrivateClipboard = true;
@@ -93,17 +93,6 @@ void TMainForm::BtnAboutClick(TObject*) {
 
 void TMainForm::BtnGenFileClick(TObject*) {}
 
-std::int32_t TMainForm::LengthValue() const {
-  const std::wstring text = sSpinEdit1.Text();
-  long long value = 0;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9') return 1;
-    value = value * 10 + (c - L'0');
-    if (value > INT32_MAX) return 1;
-  }
-  return static_cast<std::int32_t>(value);
-}
-
 void TMainForm::GenRandomPass(std::wstring Text, std::int32_t Count, std::wstring& Result, DrawSource& Source) {
   DrawPassword(std::wstring_view(Text), Count, Source, Result, [] { Application->ProcessMessagesIfDue(); });
   if (Count > 0) Application->ProcessMessages();
@@ -111,7 +100,7 @@ void TMainForm::GenRandomPass(std::wstring Text, std::int32_t Count, std::wstrin
 
 void TMainForm::BtnGenClick(TObject*) {
   const std::wstring alphabet = EditMask.Text();
-  const std::int32_t length = LengthValue();
+  const std::int32_t length = sSpinEdit1.Value();
   std::wstring password;
   GenRandomPass(alphabet, length, password, PasswordSource());
   EditPass.SetText(password);

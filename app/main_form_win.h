@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "app/spin_edit_win.h"
 #include "passwords/crypto_source_win.h"
 #include "toolkit/controls_win.h"
 #include "toolkit/timer_win.h"
@@ -20,7 +21,7 @@ public:
 
   TsGroupBox sGroupBox1;
   TsEdit EditMask;
-  TsEdit sSpinEdit1;
+  TsSpinEdit sSpinEdit1;
   TsEdit EditPass;
   TsPanel sPanel1;
   TsButton BtnGen;
@@ -46,9 +47,6 @@ public:
   // The source the commands draw passwords from: the system's cryptographic generator.
   DrawSource& PasswordSource() noexcept { return *password_source_; }
   void SetPasswordSource(std::unique_ptr<DrawSource> source) { password_source_ = std::move(source); }
-
-  // The current value of the length field.
-  std::int32_t LengthValue() const;
 
 private:
   std::unique_ptr<DrawSource> password_source_ = std::make_unique<CryptoDrawSource>();

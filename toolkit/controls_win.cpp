@@ -135,11 +135,19 @@ bool TEdit::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 void TsEdit::PaintFrame() {
   const HDC dc = GetWindowDC(Handle());
-  RECT r;
+  RECT r, client;
   GetWindowRect(Handle(), &r);
+  GetClientRect(Handle(), &client);
+  MapWindowPoints(Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+  OffsetRect(&client, -r.left, -r.top);
   OffsetRect(&r, -r.left, -r.top);
   const SkinColors& skin = Skin(Section());
   const COLORREF color = Focused() ? skin.focusBorder : hot_ ? skin.hotBorder : skin.border;
+  // A border wider than the frame line is filled with the field's face, so it reads as padding.
+  const int saved = SaveDC(dc);
+  ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+  FillSolid(dc, r, skin.face);
+  RestoreDC(dc, saved);
   FrameSolid(dc, r, Enabled() ? color : skin.border);
   ReleaseDC(Handle(), dc);
 }
@@ -376,7 +384,9 @@ HFONT TLabel::FontFor(UINT dpi) const {
 
 UINT TLabel::Format() const {
   UINT f = DT_NOPREFIX;
-  f |= style_.alignment == TAlignment::Center ? DT_CENTER : DT_LEFT;
+  f |= style_.alignment == TAlignment::Center  ? DT_CENTER
+       : style_.alignment == TAlignment::Right ? DT_RIGHT
+                                               : DT_LEFT;
   if (style_.word_wrap) {
     f |= DT_WORDBREAK;
   } else if (style_.single_line) {

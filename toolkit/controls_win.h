@@ -127,7 +127,7 @@ private:
   mutable std::vector<UniqueIcon> icons_;
 };
 
-enum class TAlignment { Left, Center };
+enum class TAlignment { Left, Center, Right };
 
 // A transparent text drawn by its container: one line or wrapped, left-aligned or centred.
 class TLabel : public TGraphicControl {

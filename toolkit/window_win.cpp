@@ -119,6 +119,15 @@ bool TWinControl::Reflect(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 void TWinControl::DoEnter() { Fire(OnEnter, this); }
 void TWinControl::DoExit() { Fire(OnExit, this); }
 
+bool TWinControl::DoMouseWheel(WORD keys, int delta, POINT pos) {
+  for (TWinControl* c = this; c; c = c->parent_) {
+    bool handled = false;
+    if (c->OnMouseWheel) c->OnMouseWheel(c, keys, delta, pos, handled);
+    if (handled) return true;
+  }
+  return false;
+}
+
 ATOM TWinControl::RegisterToolkitClass(const wchar_t* class_name, UINT style, HCURSOR cursor) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};

@@ -13,6 +13,11 @@
 class TForm;
 class TContainer;
 
+// A turn of the mouse wheel offered to a control: the key flags of the message, the distance in
+// 120ths of a notch (positive away from the user) and the pointer in screen coordinates. Setting
+// handled keeps the turn from the control's own handling.
+using TMouseWheelEvent = std::function<void(TObject* Sender, WORD keys, int delta, POINT pos, bool& handled)>;
+
 // Rectangles and lengths of the layouts are given in pixels at 96 dots per inch.
 struct TRect96 {
   int x = 0, y = 0, width = 0, height = 0;
@@ -83,6 +88,11 @@ public:
   virtual void DoExit();
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
+
+  // Offers a wheel turn to OnMouseWheel of this control, then of each parent, nearest first;
+  // returns whether one of them handled it. Controls that act on the wheel call it first.
+  bool DoMouseWheel(WORD keys, int delta, POINT pos);
+  TMouseWheelEvent OnMouseWheel;
 
 protected:
   TWinControl() = default;

@@ -1,0 +1,475 @@
+// The numeric entry field: a skinned edit with a column of two small spin buttons.
+#include "app/spin_edit_win.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "toolkit/text.h"
+#include "toolkit/wide.h"
+
+namespace {
+
+// Widths of the column at 96 dpi; the column never gets narrower than the minimum in pixels.
+constexpr int kColumnWidth96 = 18;
+constexpr int kMinColumnWidth = 15;
+// The field's sunken border is two pixels wide on each side; the column stands inside it.
+constexpr int kBorders = 4;
+// The formatting rectangle ends one pixel further right, since the edit insets it by one
+// pixel inside a sunken border: its text then ends exactly where the column begins.
+constexpr int kFormatRectGap = 3;
+
+POINT PointOf(LPARAM lp) { return POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TsTimerSpeedButton
+
+void TsTimerSpeedButton::Click() { Fire(OnClick, this); }
+
+void TsTimerSpeedButton::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  if (!enabled) Release(false);
+  Invalidate();
+}
+
+void TsTimerSpeedButton::SetBoundsRect(const RECT& bounds) {
+  Invalidate();
+  bounds_ = bounds;
+  Invalidate();
+}
+
+void TsTimerSpeedButton::SetHot(bool hot) {
+  if (hot == hot_) return;
+  hot_ = hot;
+  Invalidate();
+}
+
+void TsTimerSpeedButton::Invalidate() const {
+  if (owner_.Handle()) InvalidateRect(owner_.Handle(), &bounds_, FALSE);
+}
+
+void TsTimerSpeedButton::Press() {
+  down_ = true;
+  Invalidate();
+  if (!(TimeBtnState & tbAllowTimer)) return;
+  if (!FRepeatTimer) {
+    auto timer = std::make_unique<TTimer>();
+    timer->SetEnabled(false);
+    timer->SetOnTimer([this](TObject*) { TimerExpired(); });
+    FRepeatTimer = std::move(timer);
+  }
+  // A fresh count of the first, longer interval on every press.
+  FRepeatTimer->SetEnabled(false);
+  FRepeatTimer->SetInterval(400);
+  FRepeatTimer->SetEnabled(true);
+}
+
+void TsTimerSpeedButton::Release(bool click) {
+  const bool was_down = std::exchange(down_, false);
+  Invalidate();
+  if (FRepeatTimer) FRepeatTimer->SetEnabled(false);
+  if (click && was_down) Click();
+}
+
+void TsTimerSpeedButton::TimerExpired() {
+  FRepeatTimer->SetInterval(100);
+  if (!down_ || !owner_.HoldsCapture(this)) return;
+  try {
+    Click();
+  } catch (...) {
+    // Stopped first, so no further tick can fail again while the failure is being reported.
+    FRepeatTimer->SetEnabled(false);
+    throw;
+  }
+}
+
+void TsTimerSpeedButton::Paint(HDC dc) const {
+  const SkinColors& skin = Skin(SkinSection::SpeedButtonSmall);
+  const bool enabled = enabled_ && owner_.Enabled();
+  const bool pressed = enabled && down_;
+  const bool hot = enabled && hot_;
+  const COLORREF face = pressed ? skin.pressedFace : hot ? skin.hotFace : skin.face;
+  const COLORREF border = pressed ? skin.pressedBorder : hot ? skin.hotBorder : skin.border;
+  FillSolid(dc, bounds_, face);
+  if (border != face) FrameSolid(dc, bounds_, border);
+
+  // A small solid triangle, built from rows one pixel high so its edges stay crisp.
+  const int half = std::max(owner_.Scale(3), 2);
+  const int rows = half + 1;
+  const int cx = (bounds_.left + bounds_.right - 1) / 2;
+  const int top = bounds_.top + (bounds_.bottom - bounds_.top - rows) / 2 + (pressed ? 1 : 0);
+  const COLORREF color = enabled ? skin.text : skin.disabledText;
+  for (int i = 0; i < rows; ++i) {
+    const int reach = arrow_ == TArrow::Up ? i : rows - 1 - i;
+    FillSolid(dc, RECT{cx - reach, top + i, cx + reach + 1, top + i + 1}, color);
+  }
+  if (TimeBtnState & tbFocusRect) {
+    RECT focus = bounds_;
+    InflateRect(&focus, -owner_.Scale(3), -owner_.Scale(3));
+    DrawFocusRect(dc, &focus);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TsSpinButton
+
+TsSpinButton::TsSpinButton()
+    : TContainer(SkinSection::SpeedButtonSmall),
+      UpButton(*this, TsTimerSpeedButton::TArrow::Up), DownButton(*this, TsTimerSpeedButton::TArrow::Down) {
+  UpButton.TimeBtnState = tbAllowTimer;
+  DownButton.TimeBtnState = tbAllowTimer;
+  UpButton.OnClick = [this](TObject*) { Fire(OnUpClick, this); };
+  DownButton.OnClick = [this](TObject*) { Fire(OnDownClick, this); };
+}
+
+void TsSpinButton::Create(TWinControl& field) {
+  RegisterClass();
+  CreateOwnWindow(kClassName, WS_CHILD | WS_CLIPSIBLINGS, 0, nullptr, TRect96{}, field.Handle());
+  FocusControl = &field;
+  ApplyDpi(field.Dpi());
+}
+
+void TsSpinButton::SetPlacement(const RECT& bounds) {
+  placement_ = bounds;
+  if (Handle()) PlaceWindow();
+  LayoutButtons();
+}
+
+void TsSpinButton::PlaceWindow() {
+  SetWindowPos(Handle(), nullptr, placement_.left, placement_.top, placement_.right - placement_.left,
+               placement_.bottom - placement_.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TsSpinButton::LayoutButtons() {
+  const int width = placement_.right - placement_.left;
+  const int height = placement_.bottom - placement_.top;
+  UpButton.SetBoundsRect(RECT{0, 0, width, height / 2});
+  DownButton.SetBoundsRect(RECT{0, height / 2, width, height});
+}
+
+void TsSpinButton::SetEnabled(bool enabled) {
+  TWinControl::SetEnabled(enabled);
+  UpButton.SetEnabled(enabled);
+  DownButton.SetEnabled(enabled);
+}
+
+bool TsSpinButton::HoldsCapture(const TsTimerSpeedButton* button) const noexcept {
+  return button && pressed_ == button && GetCapture() == Handle();
+}
+
+TsTimerSpeedButton* TsSpinButton::ButtonAt(POINT pt) noexcept {
+  for (TsTimerSpeedButton* b : {&UpButton, &DownButton}) {
+    if (PtInRect(&b->BoundsRect(), pt)) return b;
+  }
+  return nullptr;
+}
+
+void TsSpinButton::SetHot(TsTimerSpeedButton* button) {
+  if (button == hot_) return;
+  if (hot_) hot_->SetHot(false);
+  hot_ = button;
+  if (hot_) hot_->SetHot(true);
+}
+
+void TsSpinButton::CancelPress() {
+  if (TsTimerSpeedButton* b = std::exchange(pressed_, nullptr)) b->Release(false);
+  if (GetCapture() == Handle()) ReleaseCapture();
+}
+
+void TsSpinButton::PaintBackground(HDC dc, const RECT& client) {
+  FillSolid(dc, client, Skin(Section()).face);
+  UpButton.Paint(dc);
+  DownButton.Paint(dc);
+}
+
+LRESULT TsSpinButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: {
+      if (FocusControl && FocusControl->TabStop() && FocusControl->CanFocus() && !FocusControl->Focused()) {
+        FocusControl->SetFocus();
+      }
+      TsTimerSpeedButton* b = ButtonAt(PointOf(lp));
+      if (!pressed_ && b && b->Enabled() && Enabled()) {
+        pressed_ = b;
+        SetCapture(Handle());
+        b->Press();
+      }
+      return 0;
+    }
+    case WM_LBUTTONUP: {
+      TsTimerSpeedButton* b = std::exchange(pressed_, nullptr);
+      if (GetCapture() == Handle()) ReleaseCapture();
+      if (b) {
+        const POINT pt = PointOf(lp);
+        b->Release(PtInRect(&b->BoundsRect(), pt) != FALSE);
+      }
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+      CancelPress();
+      return 0;
+    case WM_ENABLE:
+      if (!wp) CancelPress();
+      InvalidateRect(Handle(), nullptr, FALSE);
+      return 0;
+    case WM_SHOWWINDOW:
+      if (!wp) CancelPress();
+      break;
+    case WM_MOUSEMOVE:
+      if (!hot_) {
+        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, Handle(), 0};
+        TrackMouseEvent(&tme);
+      }
+      SetHot(ButtonAt(PointOf(lp)));
+      return 0;
+    case WM_MOUSELEAVE:
+      SetHot(nullptr);
+      return 0;
+    case WM_SIZE:
+      InvalidateRect(Handle(), nullptr, FALSE);
+      return 0;
+    default:
+      break;
+  }
+  return TContainer::WndProc(msg, wp, lp);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TsBaseSpinEdit
+
+void TsBaseSpinEdit::CreateField(TContainer& parent, const TRect96& bounds, const TFontSpec& font, const Style& style) {
+  alignment_ = style.alignment;
+  // Multi-line, so that the formatting rectangle can keep the text clear of the column; the
+  // character filter keeps the content to one line.
+  DWORD s = WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | ES_MULTILINE | ES_AUTOHSCROLL;
+  if (style.read_only) s |= ES_READONLY;
+  if (style.numbers_only) s |= ES_NUMBER;
+  s |= style.alignment == TAlignment::Center ? ES_CENTER : style.alignment == TAlignment::Right ? ES_RIGHT : ES_LEFT;
+  loading_ = true;
+  CreateSystemWindow(WC_EDITW, s, WS_EX_CLIENTEDGE, &parent, bounds);
+  Button.Create(*this);
+  Button.OnUpClick = [this](TObject*) { UpClick(); };
+  Button.OnDownClick = [this](TObject*) { DownClick(); };
+  SetFont(font);
+  SetMaxLength(0);
+  LayoutColumn();
+}
+
+void TsBaseSpinEdit::Loaded() {
+  loading_ = false;
+  UpdateColumnState();
+}
+
+void TsBaseSpinEdit::SetShowSpinButtons(bool show) {
+  show_spin_buttons_ = show;
+  UpdateColumnState();
+}
+
+int TsBaseSpinEdit::ColumnWidth() const noexcept { return std::max(Scale(kColumnWidth96), kMinColumnWidth); }
+
+void TsBaseSpinEdit::ApplyDpi(UINT dpi) {
+  if (Button.Handle()) Button.ApplyDpi(dpi);
+  TsEdit::ApplyDpi(dpi);
+  LayoutColumn();
+}
+
+void TsBaseSpinEdit::LayoutColumn() {
+  if (!Handle() || !Button.Handle()) return;
+  RECT window;
+  GetWindowRect(Handle(), &window);
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  const int column = ColumnWidth();
+  const int left = width - column - kBorders;
+  Button.SetPlacement(RECT{left, 0, left + column, std::max(height - kBorders, 0)});
+  UpdateFormatRect();
+}
+
+void TsBaseSpinEdit::UpdateFormatRect() {
+  if (!Handle()) return;
+  RECT window, client;
+  GetWindowRect(Handle(), &window);
+  GetClientRect(Handle(), &client);
+  const int column = Button.Handle() && Button.Visible() ? ColumnWidth() : 0;
+  RECT r{0, 0, std::max<LONG>(window.right - window.left - column - kFormatRectGap, 1), client.bottom};
+  SendMessageW(Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
+}
+
+void TsBaseSpinEdit::UpdateColumnState() {
+  if (!Handle() || !Button.Handle()) return;
+  const bool enabled = IsWindowEnabled(Handle()) != FALSE;
+  Button.SetEnabled(enabled);
+  // The skin hides the column of a disabled field.
+  Button.SetVisible(!loading_ && show_spin_buttons_ && enabled);
+  UpdateFormatRect();
+}
+
+LRESULT TsBaseSpinEdit::Paste() { return TsEdit::WndProc(WM_PASTE, 0, 0); }
+
+void TsBaseSpinEdit::Beep() { MessageBeep(MB_OK); }
+
+bool TsBaseSpinEdit::JumpToTabControl(WPARAM key) {
+  if (key != VK_TAB && key != VK_RETURN) return false;
+  TWinControl* target = GetKeyState(VK_SHIFT) < 0 ? PrevTabControl : NextTabControl;
+  if (!target) return false;
+  target->SetFocus();
+  return true;
+}
+
+bool TsBaseSpinEdit::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg == WM_COMMAND && HIWORD(wp) == EN_CHANGE && setting_text_) {
+    result = 0;  // raised once the new text is in place
+    return true;
+  }
+  return TsEdit::Reflect(msg, wp, lp, result);
+}
+
+bool TsBaseSpinEdit::PreTranslateKey(const MSG& msg) {
+  return msg.message == WM_KEYDOWN && JumpToTabControl(msg.wParam);
+}
+
+LRESULT TsBaseSpinEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_GETDLGCODE:
+      // Characters and arrows, but not Tab and Enter: the window's navigation keeps those.
+      return DLGC_WANTCHARS | DLGC_WANTARROWS;
+    case WM_KEYDOWN: {
+      if (wp == VK_UP) {
+        UpClick();
+        return 0;
+      }
+      if (wp == VK_DOWN) {
+        DownClick();
+        return 0;
+      }
+      if (JumpToTabControl(wp)) return 0;
+      const LRESULT result = TsEdit::WndProc(msg, wp, lp);
+      UpdateFormatRect();
+      return result;
+    }
+    case WM_CHAR: {
+      const std::u16string text = U16(Text());
+      const auto [start, end] = Selection();
+      const TCharContext context{EditorEnabled, AllowNegative, NegativeInRange(), text, start, end};
+      switch (FilterTypedChar(static_cast<char16_t>(wp), context)) {
+        case TCharVerdict::Consume:
+          return 0;
+        case TCharVerdict::Refuse:
+          Beep();
+          return 0;
+        case TCharVerdict::Pass:
+          break;
+      }
+      break;
+    }
+    case WM_SETTEXT: {
+      // A multi-line edit raises no change notification for a new window text: the field
+      // raises it, and only when the text really changed.
+      const std::wstring before = Text();
+      setting_text_ = true;
+      const LRESULT result = TsEdit::WndProc(msg, wp, lp);
+      setting_text_ = false;
+      if (Text() != before) Fire(OnChange, this);
+      return result;
+    }
+    case WM_PASTE:
+      return TextEditable() ? Paste() : 0;
+    case WM_CUT:
+      if (!TextEditable()) return 0;
+      break;
+    case WM_SIZE:
+    case WM_SETFONT: {
+      // The edit resets its formatting rectangle on both.
+      const LRESULT result = TsEdit::WndProc(msg, wp, lp);
+      LayoutColumn();
+      return result;
+    }
+    case WM_ENABLE: {
+      const LRESULT result = TsEdit::WndProc(msg, wp, lp);
+      UpdateColumnState();
+      return result;
+    }
+    case WM_LBUTTONDOWN: {
+      // The click itself places the caret after the focus has arrived: select all after it.
+      const bool had_focus = Focused();
+      const LRESULT result = TsEdit::WndProc(msg, wp, lp);
+      if (!had_focus && Focused() && AutoSelect) SelectAll();
+      return result;
+    }
+    default:
+      break;
+  }
+  return TsEdit::WndProc(msg, wp, lp);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TsSpinEdit
+
+void TsSpinEdit::Create(TContainer& parent, const TRect96& bounds, const TFontSpec& font,
+                        const TSpinEditLayout& layout) {
+  CreateField(parent, bounds, font,
+              {.read_only = layout.ReadOnly, .numbers_only = layout.NumbersOnly, .alignment = layout.Alignment});
+  SetText(layout.Text);
+  MinValue = layout.MinValue;
+  MaxValue = layout.MaxValue;
+  Increment = layout.Increment;
+  SetShowSpinButtons(layout.ShowSpinButtons);
+  SetValue(layout.Value);  // still loading: nothing is bounded at load time
+  Loaded();
+}
+
+TSpinRules TsSpinEdit::Rules() const noexcept {
+  return TSpinRules{.MinValue = MinValue, .MaxValue = MaxValue, .Increment = Increment, .AllowNegative = AllowNegative};
+}
+
+std::int32_t TsSpinEdit::Value() const { return Rules().ReadValue(U16(Text())); }
+
+void TsSpinEdit::SetValue(std::int32_t value) {
+  if (Loading()) return;
+  SetText(Wide(Rules().ValueText(value)));
+}
+
+void TsSpinEdit::Step(std::int32_t notches, const TNotifyEvent& replacement) {
+  if (ReadOnly()) {
+    Beep();
+  } else if (replacement) {
+    replacement(this);
+  } else {
+    SetValue(Rules().StepValue(Value(), notches));
+  }
+}
+
+void TsSpinEdit::StepUp() { Step(1, OnUpClick); }
+void TsSpinEdit::StepDown() { Step(-1, OnDownClick); }
+
+void TsSpinEdit::DoExit() {
+  TsBaseSpinEdit::DoExit();
+  if (IsBareMinusZero(U16(Text()))) SetText(L"0");
+  const std::int32_t value = Value();
+  if (ClampValue(value) != value) SetValue(value);
+}
+
+LRESULT TsSpinEdit::Paste() {
+  const std::int32_t kept = Value();
+  const LRESULT result = TsBaseSpinEdit::Paste();
+  // Unbounded on purpose: the bounds apply when the field is left.
+  if (!ParseIntegerText(U16(Text()))) SetText(Wide(DecimalText(kept)));
+  return result;
+}
+
+LRESULT TsSpinEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_MOUSEWHEEL) {
+    const int delta = GET_WHEEL_DELTA_WPARAM(wp);
+    if (!DoMouseWheel(GET_KEYSTATE_WPARAM(wp), delta, PointOf(lp)) && !ReadOnly()) {
+      SetValue(Rules().StepValue(Value(), delta / 120));  // div truncates toward zero
+    }
+    return 0;
+  }
+  return TsBaseSpinEdit::WndProc(msg, wp, lp);
+}
