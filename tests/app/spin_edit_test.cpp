@@ -470,12 +470,12 @@ TEST_F(SpinEditTest, AHeldButtonRepeatsAfter400MsThenEvery100Ms) {
   RecordProperty("repeat_gaps_ms", std::to_string(steps[1] - steps[0]) + " " + std::to_string(steps[2] - steps[1]) +
                                        " " + std::to_string(steps[3] - steps[2]));
   EXPECT_GE(first, 385);
-  EXPECT_LE(first, 550);
-  for (std::size_t i = 1; i < 4; ++i) {
-    const auto gap = static_cast<long>(steps[i] - steps[i - 1]);
-    EXPECT_GE(gap, 85) << i;
-    EXPECT_LE(gap, 250) << i;
-  }
+  EXPECT_LE(first, 600);
+  // The ticks keep to their schedule, so a late one is followed by an early one: the span of
+  // three gaps is what a busy machine cannot blur.
+  const auto span = static_cast<long>(steps[3] - steps[0]);
+  EXPECT_GE(span, 270);
+  EXPECT_LE(span, 500);
   PumpFor(350);
   EXPECT_EQ(steps.size(), 5u) << "the timer stopped on release";
   ASSERT_NE(spin().Button.UpButton.RepeatTimer(), nullptr);
