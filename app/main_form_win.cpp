@@ -3,6 +3,8 @@
 
 #include "about/dlg_about_win.h"
 #include "app/product_consts.h"
+#include "passwords/dlg_file_count_win.h"
+#include "passwords/line_list_win.h"
 #include "passwords/password.h"
 #include "resources/resource_ids.h"
 #include "toolkit/application_win.h"
@@ -36,6 +38,15 @@ const wchar_t kDefaultAlphabet[] = L"1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefg
 
 // Image list indices of the four buttons.
 constexpr int kImageGen = 0, kImageExit = 1, kImageAbout = 2, kImageGenFile = 3;
+
+// Makes room for count passwords of length characters: only a hint, since the length may change
+// during the run; without the room the list grows as it goes.
+void ReserveHint(TLineList& list, std::int32_t count, std::int32_t length) {
+  try {
+    list.Reserve(static_cast<std::size_t>(count), static_cast<std::size_t>(count) * static_cast<std::size_t>(length));
+  } catch (const std::bad_alloc&) {
+  }
+}
 
 }  // namespace
 
@@ -91,7 +102,55 @@ void TMainForm::BtnAboutClick(TObject*) {
   about->ShowModal();
 }
 
-void TMainForm::BtnGenFileClick(TObject*) {}
+void TMainForm::BtnGenFileClick(TObject*) {
+  // A fresh dialog for every run, destroyed on every way out; it stays, hidden, while the file
+  // is generated.
+  const auto dialog = std::make_unique<TFormOpenFile>();
+  if (dialog->ShowModal() != mrOk) return;
+  const std::wstring file_name = dialog->SaveTextFileDialog1.FileName;
+  const std::int32_t count = dialog->sSpinEdit1.Value();
+  GenRandomFile(file_name, count);
+}
+
+void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCount) {
+  if (PassCount <= 0) {
+    // Owned by the hidden application window, so the main window stays usable.
+    Application->MessageBox(Application->Handle(), L"Указано неверное количество паролей...", L"Количество паролей",
+                            MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  TLineList list;
+  std::wstring password;
+  // The fields are read for every password, but from their windows only when their text has
+  // changed: a million window messages would cost seconds.
+  std::wstring alphabet;
+  std::int32_t length = 0;
+  std::uint64_t alphabet_version = EditMask.TextVersion() - 1, length_version = sSpinEdit1.TextVersion() - 1;
+  std::exception_ptr failure;
+  try {
+    for (std::int32_t i = 0; i < PassCount; ++i) {
+      if (EditMask.TextVersion() != alphabet_version) {
+        alphabet_version = EditMask.TextVersion();
+        alphabet = EditMask.Text();
+      }
+      if (sSpinEdit1.TextVersion() != length_version) {
+        length_version = sSpinEdit1.TextVersion();
+        length = sSpinEdit1.Value();
+      }
+      if (i == 0 && length > 0) ReserveHint(list, PassCount, length);
+      // The generator lets messages through after its last block; a length of 0 or less draws
+      // nothing, so the loop does it then.
+      DrawPassword(std::wstring_view(alphabet), length, PasswordSource(), password,
+                   [] { Application->ProcessMessagesIfDue(); });
+      list.Add(password);
+      if (length <= 0) Application->ProcessMessagesIfDue();
+    }
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  list.SaveToFile(FileName);
+  if (failure) std::rethrow_exception(failure);
+}
 
 void TMainForm::GenRandomPass(std::wstring Text, std::int32_t Count, std::wstring& Result, DrawSource& Source) {
   DrawPassword(std::wstring_view(Text), Count, Source, Result, [] { Application->ProcessMessagesIfDue(); });

@@ -44,6 +44,13 @@ public:
   // through during the generation and once after it; for Count <= 0 leaves Result as it was.
   void GenRandomPass(std::wstring Text, std::int32_t Count, std::wstring& Result, DrawSource& Source);
 
+  // Writes PassCount passwords to FileName, one a line, in the active ANSI code page: each drawn
+  // from the alphabet and length the fields hold at that moment, with waiting messages let
+  // through meanwhile. The list is saved also when the generation failed; the save's failure
+  // wins. A count of 0 or less only shows the invalid-count box. Throws the failures of the
+  // file layer and of the generation.
+  void GenRandomFile(const std::wstring& FileName, std::int32_t PassCount);
+
   // The source the commands draw passwords from: the system's cryptographic generator.
   DrawSource& PasswordSource() noexcept { return *password_source_; }
   void SetPasswordSource(std::unique_ptr<DrawSource> source) { password_source_ = std::move(source); }

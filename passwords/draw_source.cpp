@@ -43,9 +43,8 @@ std::uint32_t UnbiasedDrawSource::NextWord() {
 
 template <unsigned Bits>
 void UnbiasedDrawSource::DrawWith(std::uint32_t range, std::span<std::uint32_t> out) {
-  constexpr std::uint64_t kSpan = 1ull << Bits;
-  constexpr std::uint64_t kLowMask = kSpan - 1;
-  const std::uint64_t threshold = kSpan % range;
+  constexpr std::uint64_t kLowMask = (1ull << Bits) - 1;
+  const std::uint64_t threshold = threshold_;
   for (auto& v : out) {
     std::uint64_t m = std::uint64_t(NextWord<Bits>()) * range;
     while ((m & kLowMask) < threshold) {
@@ -56,7 +55,12 @@ void UnbiasedDrawSource::DrawWith(std::uint32_t range, std::span<std::uint32_t> 
 }
 
 void UnbiasedDrawSource::DrawMany(std::uint32_t range, std::span<std::uint32_t> out) {
-  switch (WordBits(range)) {
+  if (range != range_) {
+    range_ = range;
+    bits_ = WordBits(range);
+    threshold_ = (1ull << bits_) % range;  // 2^bits mod range
+  }
+  switch (bits_) {
     case 8: return DrawWith<8>(range, out);
     case 16: return DrawWith<16>(range, out);
     default: return DrawWith<32>(range, out);

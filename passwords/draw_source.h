@@ -42,4 +42,9 @@ private:
 
   std::uint8_t block_[kBlockBytes] = {};
   std::size_t next_ = kBlockBytes;
+  // The width and rejection threshold of the last range: a file of short passwords asks for
+  // the same range a million times, and working them out costs more than a short password.
+  std::uint32_t range_ = 0;
+  unsigned bits_ = 32;
+  std::uint64_t threshold_ = 0;
 };

@@ -89,6 +89,7 @@ private:
   std::vector<TForm*> forms_;
   bool terminated_ = false;
   LONGLONG last_pass_ = 0;
+  std::uint32_t due_checks_ = 0;
   std::uint64_t passes_ = 0;
   LONGLONG longest_gap_ = 0;
   LONGLONG ticks_per_ms_ = 1;

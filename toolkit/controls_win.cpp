@@ -94,6 +94,10 @@ LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (SelectOnFocus(mouse_focusing_)) SelectAll();
       return result;
     }
+    case WM_SETTEXT:
+      // A multi-line edit sends no change notification for a text set this way.
+      ++text_version_;
+      break;
     case WM_COPY:
       if (PrivateClipboard) {
         CopySelectionPrivately();
@@ -110,6 +114,7 @@ bool TEdit::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   switch (msg) {
     case WM_COMMAND:
       if (HIWORD(wp) == EN_CHANGE) {
+        ++text_version_;
         Fire(OnChange, this);
         result = 0;
         return true;

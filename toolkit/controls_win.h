@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ public:
   std::pair<int, int> Selection() const;
   // Asks the field to copy its selection to the clipboard (WM_COPY).
   void CopyToClipboard();
+  // A number that changes whenever the text changes, so that a long loop which needs the
+  // current text reads it from the window only when it is new.
+  std::uint64_t TextVersion() const noexcept { return text_version_; }
 
   // Select the whole text when the field receives the focus (by default not on a mouse click).
   bool AutoSelect = true;
@@ -55,6 +59,7 @@ private:
 
   int max_length_ = 0;
   bool mouse_focusing_ = false;
+  std::uint64_t text_version_ = 0;
 };
 
 // The skinned edit field: a flat one-pixel frame that shows the pointer and the focus.

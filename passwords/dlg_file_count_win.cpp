@@ -1,0 +1,51 @@
+// The password-file dialog: the number of passwords and the file to write them to.
+#include "passwords/dlg_file_count_win.h"
+
+#include "resources/resource_ids.h"
+
+namespace {
+
+// The layout, in pixels at 96 dpi relative to the parent's client area.
+constexpr TRect96 kPanel1{0, 0, 482, 29};
+constexpr TRect96 kEditFilePath{4, 4, 407, 21};
+constexpr TRect96 kSpinEdit{417, 4, 61, 21};
+constexpr TRect96 kPanel2{0, 29, 482, 44};
+constexpr TRect96 kBtnOpen{1, 1, 145, 42};
+constexpr TRect96 kBtnCancel{361, 1, 120, 42};
+
+constexpr TFontSpec kWindowFont{};
+constexpr TFontSpec kPathFont{L"Tahoma", 13};
+constexpr TFontSpec kBoldFont{L"Tahoma", 11, true};
+
+// Image list indices: a yellow folder, a green check mark (shown by no control), a red cross.
+constexpr int kImageFolder = 0, kImageCancel = 2;
+
+}  // namespace
+
+TFormOpenFile::TFormOpenFile()
+    : TForm(TBorderStyle::ToolWindow, TPosition::MainFormCenter, 482, 73, kWindowFont),
+      sAlphaImageList1({IDI_BTN_FOLDER, IDI_BTN_CHECK_GREEN, IDI_BTN_EXIT}) {
+  SetCaption(L"Соханение файла паролей");
+  // Created in tab order.
+  sPanel1.Create(*this, kPanel1);
+  EditFilePath.Create(sPanel1, kEditFilePath, kPathFont, {.read_only = true});
+  sSpinEdit1.Create(sPanel1, kSpinEdit, kWindowFont,
+                    {.Text = L"100", .Value = 100, .MinValue = 1, .MaxValue = 0, .NumbersOnly = true});
+  sPanel2.Create(*this, kPanel2);
+  BtnOpen.Create(sPanel2, kBtnOpen, L"Выбрать файл", kBoldFont, &sAlphaImageList1, kImageFolder);
+  BtnCancel.Create(sPanel2, kBtnCancel, L"Закрыть", kWindowFont, &sAlphaImageList1, kImageCancel);
+  BtnCancel.ModalResult = mrCancel;
+  BtnOpen.OnClick = [this](TObject* s) { BtnOpenClick(s); };
+  BtnCancel.OnClick = [this](TObject* s) { BtnCancelClick(s); };
+}
+
+void TFormOpenFile::BtnOpenClick(TObject*) {
+  if (SaveTextFileDialog1.Execute(Handle())) {
+    EditFilePath.SetText(SaveTextFileDialog1.FileName);
+    SetModalResult(mrOk);
+  } else {
+    SetModalResult(mrNone);
+  }
+}
+
+void TFormOpenFile::BtnCancelClick(TObject*) { SetModalResult(mrCancel); }

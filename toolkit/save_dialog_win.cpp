@@ -1,0 +1,69 @@
+// The system's save-file dialog for text files.
+#include "toolkit/save_dialog_win.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+namespace {
+
+struct HookData {
+  HMONITOR monitor;
+  TSaveTextFileDialog* dialog;
+};
+
+UINT_PTR CALLBACK Hook(HWND child, UINT msg, WPARAM, LPARAM lp) {
+  if (msg == WM_INITDIALOG) {
+    SetWindowLongPtrW(child, GWLP_USERDATA, reinterpret_cast<const OPENFILENAMEW*>(lp)->lCustData);
+  } else if (msg == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lp)->code == CDN_INITDONE) {
+    auto* data = reinterpret_cast<HookData*>(GetWindowLongPtrW(child, GWLP_USERDATA));
+    // With the explorer style the hook serves a child of the dialog: the dialog is its parent.
+    const HWND dialog = GetParent(child);
+    MONITORINFO mi{sizeof mi, {}, {}, 0};
+    RECT r;
+    if (data && GetMonitorInfoW(data->monitor, &mi) && GetWindowRect(dialog, &r)) {
+      const POINT at = TSaveTextFileDialog::Placement(mi.rcMonitor, SIZE{r.right - r.left, r.bottom - r.top});
+      SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (data && data->dialog->OnShown) data->dialog->OnShown(dialog);
+  }
+  return 0;
+}
+
+}  // namespace
+
+POINT TSaveTextFileDialog::Placement(const RECT& monitor, SIZE dialog) {
+  return POINT{monitor.left + (monitor.right - monitor.left - dialog.cx) / 2,
+               monitor.top + (monitor.bottom - monitor.top - dialog.cy) / 3};
+}
+
+bool TSaveTextFileDialog::Execute(HWND owner) {
+  // The filter's "|" separators become the zero characters the system expects, with one more
+  // zero after the last pattern.
+  std::wstring filter = Filter;
+  for (wchar_t& c : filter) {
+    if (c == L'|') c = L'\0';
+  }
+  filter.push_back(L'\0');
+  filter.push_back(L'\0');
+
+  HWND active = GetActiveWindow();
+  if (!active) active = owner;
+  HookData data{MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST), this};
+
+  std::vector<wchar_t> file(32768, L'\0');  // room for long paths
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.nFilterIndex = FilterIndex;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrDefExt = DefaultExt.empty() ? nullptr : DefaultExt.c_str();
+  ofn.Flags = Options | OFN_EXPLORER | OFN_ENABLEHOOK;
+  ofn.lpfnHook = &Hook;
+  ofn.lCustData = reinterpret_cast<LPARAM>(&data);
+  if (!GetSaveFileNameW(&ofn)) return false;
+  FileName = file.data();
+  return true;
+}
