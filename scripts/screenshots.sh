@@ -1,0 +1,63 @@
+#!/bin/bash
+# Takes screenshots of the program's three windows (main window, password-file dialog, About
+# window) at 96 and at 144 dpi under Wine on a virtual display, into docs/screenshots/.
+# Needs the mingw build (cmake --preset mingw). Uses a Wine prefix of its own under build/.
+#   scripts/screenshots.sh [OUTPUT_FOLDER]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-$root/docs/screenshots}
+exe=$root/build/mingw/Tarvelin.exe
+[ -f "$exe" ] || { echo "build first: cmake --preset mingw && cmake --build --preset mingw" >&2; exit 1; }
+mkdir -p "$out"
+export WINEPREFIX=$root/build/screenshots/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+n=120
+while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+Xvfb :$n -screen 0 1600x1200x24 -nolisten tcp -ac >/dev/null 2>&1 &
+xvfb=$!
+trap 'wineserver -k 2>/dev/null; kill $xvfb 2>/dev/null' EXIT
+export DISPLAY=:$n
+for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
+mkdir -p "$(dirname "$WINEPREFIX")"
+[ -f "$WINEPREFIX/system.reg" ] || { wineboot -i >/dev/null 2>&1 || true; wineserver -w; }
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+
+window_of() {  # the X window id of a window named exactly $1, waiting for it
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  echo "no window named $1" >&2
+  return 1
+}
+
+for dpi in 96 144; do
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null || true
+  sleep 0.5
+  wine "$exe" >/dev/null 2>&1 &
+  program=$!
+  main=$(window_of 'Tarvelin FREE 1\.12')
+  sleep 1
+  import -window "$main" "$out/main-$dpi.png"
+  # The keys go to the active window. Shift+Tab from the alphabet field reaches the password-file button, the last in the order.
+  xdotool key shift+Tab Return || true
+  dialog=$(window_of 'Соханение файла паролей')
+  sleep 1
+  import -window "$dialog" "$out/file-dialog-$dpi.png"
+  xdotool key Tab Tab Tab Return || true  # to "Закрыть" and press it
+  sleep 1
+  xdotool key shift+Tab shift+Tab Return || true  # back from BtnGenFile to BtnAbout
+  about=$(window_of 'О программе')
+  sleep 1
+  import -window "$about" "$out/about-$dpi.png"
+  xdotool key Return || true
+  sleep 0.5
+  xdotool key Tab Return || true  # BtnExit comes after BtnAbout
+  wait $program || true
+done
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
+echo "screenshots in $out"
+ls -la "$out"
