@@ -45,7 +45,6 @@ for _ in $(seq 50); do
 done
 xdotool search --name '^О программе$' >/dev/null 2>&1 && fail "Enter did not close the About window"
 # The command ends with the program and takes its display with it, maybe before xdotool is done.
-# The command ends with the program and takes its display with it, maybe before xdotool is done.
 xdotool mousemove --window "$main" $((470 + border)) $((101 + caption)) click 1 2>/dev/null || true  # Exit
 for _ in $(seq 150); do
   kill -0 "$run_pid" 2>/dev/null || break
