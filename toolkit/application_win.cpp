@@ -13,6 +13,7 @@
 #include "toolkit/form_win.h"
 #include "toolkit/handle_win.h"
 #include "toolkit/wide.h"
+#include "toolkit/window_win.h"
 
 TApplication* Application = nullptr;
 
@@ -53,15 +54,7 @@ TApplication::TApplication() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExW(instance, kWindowClass, &wc)) {
-    wc.lpfnWndProc = &TApplication::WindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kWindowClass;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    if (!RegisterClassExW(&wc)) throw EOutOfResources(u"Cannot register a window class");
-  }
+  RegisterWindowClass(kWindowClass, &TApplication::WindowProc, 0, nullptr, LoadIconW(instance, MAKEINTRESOURCEW(1)));
   handle_ = CreateWindowExW(0, kWindowClass, L"Tarvelin", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
   if (!handle_) throw EOutOfResources(u"Cannot create a window");
   LARGE_INTEGER frequency;

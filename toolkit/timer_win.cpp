@@ -3,6 +3,7 @@
 
 #include "toolkit/application_win.h"
 #include "toolkit/exception.h"
+#include "toolkit/window_win.h"
 
 namespace {
 const wchar_t kTimerClass[] = L"TarvelinTimer";
@@ -11,14 +12,7 @@ constexpr UINT_PTR kTimerId = 1;
 
 TTimer::TTimer() {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExW(instance, kTimerClass, &wc)) {
-    wc.lpfnWndProc = &TTimer::WindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kTimerClass;
-    if (!RegisterClassExW(&wc)) throw EOutOfResources(u"Cannot register a window class");
-  }
+  RegisterWindowClass(kTimerClass, &TTimer::WindowProc);
   window_.Reset(CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr));
   if (!window_) throw EOutOfResources(u"Cannot create a window");
   SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

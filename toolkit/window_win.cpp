@@ -128,20 +128,23 @@ bool TWinControl::DoMouseWheel(WORD keys, int delta, POINT pos) {
   return false;
 }
 
-ATOM TWinControl::RegisterToolkitClass(const wchar_t* class_name, UINT style, HCURSOR cursor) {
+void RegisterWindowClass(const wchar_t* name, WNDPROC proc, UINT style, HCURSOR cursor, HICON icon) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  if (ATOM atom = static_cast<ATOM>(GetClassInfoExW(instance, class_name, &wc))) return atom;
+  if (GetClassInfoExW(instance, name, &wc)) return;
   wc.style = style;
-  wc.lpfnWndProc = &TWinControl::OwnProc;
+  wc.lpfnWndProc = proc;
   wc.hInstance = instance;
   wc.hCursor = cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = class_name;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  const ATOM atom = RegisterClassExW(&wc);
-  if (!atom) throw EOutOfResources(u"Cannot register a window class");
-  return atom;
+  wc.hIcon = icon;
+  wc.lpszClassName = name;
+  if (!RegisterClassExW(&wc)) throw EOutOfResources(u"Cannot register a window class");
+}
+
+void TWinControl::RegisterToolkitClass(const wchar_t* class_name, UINT style, HCURSOR cursor) {
+  RegisterWindowClass(class_name, &TWinControl::OwnProc, style, cursor,
+                      LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
 }
 
 void TWinControl::CreateOwnWindow(const wchar_t* class_name, DWORD style, DWORD ex_style, TContainer* parent,

@@ -39,6 +39,11 @@ struct TFontSpec {
 };
 
 UniqueFont CreateFontFor(const TFontSpec& font, UINT dpi);
+
+// Registers a window class of the program once; later calls find it registered. Throws
+// EOutOfResources when the system refuses.
+void RegisterWindowClass(const wchar_t* name, WNDPROC proc, UINT style = 0, HCURSOR cursor = nullptr,
+                         HICON icon = nullptr);
 COLORREF FontColor(const TFontSpec& font);
 
 // A control with a window of its own: either of a class of the toolkit or a subclassed system
@@ -110,7 +115,7 @@ protected:
   virtual void PlaceWindow();
   virtual void Resized() {}
 
-  static ATOM RegisterToolkitClass(const wchar_t* class_name, UINT style, HCURSOR cursor);
+  static void RegisterToolkitClass(const wchar_t* class_name, UINT style, HCURSOR cursor);
 
 private:
   static LRESULT CALLBACK OwnProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
