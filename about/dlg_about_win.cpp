@@ -19,23 +19,20 @@ constexpr TRect96 kLabelRec{30, 184, 467, 123};
 constexpr int kHelpBottomMargin = 3, kRecTopMargin = 1;
 
 // The labels take the skin's font colour.
-constexpr TFontSpec kWindowFont{};                   // Tahoma 8 pt
-constexpr TFontSpec kAuthorFont{L"Tahoma", 13};      // Tahoma 10 pt
-constexpr TFontSpec kButtonFont{L"Tahoma", 13, true};
 
 }  // namespace
 
 TFormAbout::TFormAbout()
-    : TForm(TBorderStyle::Dialog, TPosition::DesktopCenter, kAboutPictureWidth, kAboutPictureHeight, kWindowFont) {
+    : TForm(TBorderStyle::Dialog, TPosition::DesktopCenter, kAboutPictureWidth, kAboutPictureHeight, kTahoma8) {
   SetCaption(L"О программе");
   Image1.Create(*this, kImage);
   Image1.SetPictureSource(&DrawAboutPicture);
   sPanel1.Create(*this, kPanel);
-  sBitBtn1.Create(sPanel1, kCloseButton, L"Закрыть", kButtonFont, nullptr, -1);
+  sBitBtn1.Create(sPanel1, kCloseButton, L"Закрыть", kTahoma10Bold, nullptr, -1);
   sBitBtn1.ModalResult = mrAboutClose;
-  LabelAuth.Create(*this, kLabelAuth, L"LabelAuth", kAuthorFont, {.alignment = TAlignment::Center});
-  LabelHelp.Create(*this, kLabelHelp, L"LabelHelp", kWindowFont, {.alignment = TAlignment::Center, .word_wrap = true});
-  LabelRec.Create(*this, kLabelRec, L"LabelRec", kWindowFont, {.single_line = false});
+  LabelAuth.Create(*this, kLabelAuth, L"LabelAuth", kTahoma10, {.alignment = TAlignment::Center});
+  LabelHelp.Create(*this, kLabelHelp, L"LabelHelp", kTahoma8, {.alignment = TAlignment::Center, .word_wrap = true});
+  LabelRec.Create(*this, kLabelRec, L"LabelRec", kTahoma8, {.single_line = false});
   FormCreate(this);
 }
 

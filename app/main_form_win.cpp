@@ -28,10 +28,7 @@ constexpr TRect96 kBtnAbout{270, 4, 145, 36};
 constexpr TRect96 kBtnExit{421, 4, 99, 36};
 constexpr TRect96 kLabelReclam{0, 123, 524, 13};
 
-constexpr TFontSpec kWindowFont{};                             // Tahoma 8 pt
-constexpr TFontSpec kLargeFont{L"Tahoma", 13};                 // Tahoma 10 pt
 constexpr TFontSpec kFieldFont{L"Tahoma", 13, false, false, RGB(0, 0, 0)};
-constexpr TFontSpec kBoldFont{L"Tahoma", 11, true};
 constexpr TFontSpec kBannerFont{L"Tahoma", 11, true, false, RGB(0, 0, 0)};
 
 const wchar_t kDefaultAlphabet[] = L"1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
@@ -51,11 +48,11 @@ void ReserveHint(TLineList& list, std::int32_t count, std::int32_t length) {
 }  // namespace
 
 TMainForm::TMainForm()
-    : TForm(TBorderStyle::Dialog, TPosition::ScreenCenter, kClientWidth, kClientHeight, kWindowFont),
+    : TForm(TBorderStyle::Dialog, TPosition::ScreenCenter, kClientWidth, kClientHeight, kTahoma8),
       sAlphaImageList1({IDI_BTN_GENERATE, IDI_BTN_EXIT, IDI_BTN_ABOUT, IDI_BTN_GENFILE}) {
   SetCaption(L"Tarvelin");
   // Created in tab order: the order of creation is the order of Tab.
-  sGroupBox1.Create(*this, kGroupBox, L"Данные для генерации:", kLargeFont);
+  sGroupBox1.Create(*this, kGroupBox, L"Данные для генерации:", kTahoma10);
   EditMask.Create(sGroupBox1, kEditMask, kFieldFont, {});
   EditMask.SetText(kDefaultAlphabet);
   EditMask.SetPlaceholder(L"Введите набор символов для генерации случайного пароля");
@@ -65,10 +62,10 @@ TMainForm::TMainForm()
   EditPass.SetPlaceholder(L"Ваш пароль");
   EditPass.PrivateClipboard = true;
   sPanel1.Create(*this, kPanel);
-  BtnGen.Create(sPanel1, kBtnGen, L"Генерировать", kBoldFont, &sAlphaImageList1, kImageGen);
-  BtnAbout.Create(sPanel1, kBtnAbout, L"О программе", kWindowFont, &sAlphaImageList1, kImageAbout);
-  BtnExit.Create(sPanel1, kBtnExit, L"Выход", kWindowFont, &sAlphaImageList1, kImageExit);
-  BtnGenFile.Create(sPanel1, kBtnGenFile, L"", kWindowFont, &sAlphaImageList1, kImageGenFile);
+  BtnGen.Create(sPanel1, kBtnGen, L"Генерировать", kTahoma8Bold, &sAlphaImageList1, kImageGen);
+  BtnAbout.Create(sPanel1, kBtnAbout, L"О программе", kTahoma8, &sAlphaImageList1, kImageAbout);
+  BtnExit.Create(sPanel1, kBtnExit, L"Выход", kTahoma8, &sAlphaImageList1, kImageExit);
+  BtnGenFile.Create(sPanel1, kBtnGenFile, L"", kTahoma8, &sAlphaImageList1, kImageGenFile);
   LabelReclam.Create(*this, kLabelReclam, Wide(SiteURL), kBannerFont,
                      {.alignment = TAlignment::Center, .vertical_center = true});
 

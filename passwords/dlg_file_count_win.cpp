@@ -13,9 +13,6 @@ constexpr TRect96 kPanel2{0, 29, 482, 44};
 constexpr TRect96 kBtnOpen{1, 1, 145, 42};
 constexpr TRect96 kBtnCancel{361, 1, 120, 42};
 
-constexpr TFontSpec kWindowFont{};
-constexpr TFontSpec kPathFont{L"Tahoma", 13};
-constexpr TFontSpec kBoldFont{L"Tahoma", 11, true};
 
 // Image list indices: a yellow folder, a green check mark (shown by no control), a red cross.
 constexpr int kImageFolder = 0, kImageCancel = 2;
@@ -23,17 +20,17 @@ constexpr int kImageFolder = 0, kImageCancel = 2;
 }  // namespace
 
 TFormOpenFile::TFormOpenFile()
-    : TForm(TBorderStyle::ToolWindow, TPosition::MainFormCenter, 482, 73, kWindowFont),
+    : TForm(TBorderStyle::ToolWindow, TPosition::MainFormCenter, 482, 73, kTahoma8),
       sAlphaImageList1({IDI_BTN_FOLDER, IDI_BTN_CHECK_GREEN, IDI_BTN_EXIT}) {
   SetCaption(L"Соханение файла паролей");
   // Created in tab order.
   sPanel1.Create(*this, kPanel1);
-  EditFilePath.Create(sPanel1, kEditFilePath, kPathFont, {.read_only = true});
-  sSpinEdit1.Create(sPanel1, kSpinEdit, kWindowFont,
+  EditFilePath.Create(sPanel1, kEditFilePath, kTahoma10, {.read_only = true});
+  sSpinEdit1.Create(sPanel1, kSpinEdit, kTahoma8,
                     {.Text = L"100", .Value = 100, .MinValue = 1, .MaxValue = 0, .NumbersOnly = true});
   sPanel2.Create(*this, kPanel2);
-  BtnOpen.Create(sPanel2, kBtnOpen, L"Выбрать файл", kBoldFont, &sAlphaImageList1, kImageFolder);
-  BtnCancel.Create(sPanel2, kBtnCancel, L"Закрыть", kWindowFont, &sAlphaImageList1, kImageCancel);
+  BtnOpen.Create(sPanel2, kBtnOpen, L"Выбрать файл", kTahoma8Bold, &sAlphaImageList1, kImageFolder);
+  BtnCancel.Create(sPanel2, kBtnCancel, L"Закрыть", kTahoma8, &sAlphaImageList1, kImageCancel);
   BtnCancel.ModalResult = mrCancel;
   BtnOpen.OnClick = [this](TObject* s) { BtnOpenClick(s); };
   BtnCancel.OnClick = [this](TObject* s) { BtnCancelClick(s); };

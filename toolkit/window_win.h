@@ -38,6 +38,12 @@ struct TFontSpec {
   bool operator==(const TFontSpec&) const = default;
 };
 
+// The fonts of the program's windows: Tahoma at 8 and 10 points.
+inline constexpr TFontSpec kTahoma8{};
+inline constexpr TFontSpec kTahoma8Bold{L"Tahoma", 11, true};
+inline constexpr TFontSpec kTahoma10{L"Tahoma", 13};
+inline constexpr TFontSpec kTahoma10Bold{L"Tahoma", 13, true};
+
 UniqueFont CreateFontFor(const TFontSpec& font, UINT dpi);
 
 // Registers a window class of the program once; later calls find it registered. Throws
