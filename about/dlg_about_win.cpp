@@ -18,8 +18,6 @@ constexpr TRect96 kLabelRec{30, 184, 467, 123};
 // LabelHelp keeps a margin of 3 below it; LabelRec one of 1 above it and none below.
 constexpr int kHelpBottomMargin = 3, kRecTopMargin = 1;
 
-// The labels take the skin's font colour.
-
 }  // namespace
 
 TFormAbout::TFormAbout()
