@@ -346,10 +346,11 @@ TEST_F(DownloadTest, TheMainWindowsHandlerReadsTheCacheUnderTheUsersApplicationD
   const std::wstring cache = BannerCachePath(appdata);
   ASSERT_EQ(cache, appdata + L"\\Corvanix\\Ostrel\\reclam.txt");
 
-  // Whatever a run of the program left there is put back afterwards.
+  // Whatever a run of the program left there is put back afterwards, and what the test made goes.
   const std::optional<std::string> before = FileExists(cache) ? std::optional(ReadBytes(cache)) : std::nullopt;
-  CreateDirectoryW((appdata + L"\\Corvanix").c_str(), nullptr);
-  CreateDirectoryW((appdata + L"\\Corvanix\\Ostrel").c_str(), nullptr);
+  const std::wstring folders[] = {appdata + L"\\Corvanix", appdata + L"\\Corvanix\\Ostrel"};
+  bool made[2] = {};
+  for (int i = 0; i < 2; ++i) made[i] = CreateDirectoryW(folders[i].c_str(), nullptr) != FALSE;
   WriteBytes(cache, "real\r\nlast\r\n");
   TMainForm form;
   form.TimerReklamUpdate.SetEnabled(false);
@@ -361,6 +362,9 @@ TEST_F(DownloadTest, TheMainWindowsHandlerReadsTheCacheUnderTheUsersApplicationD
     WriteBytes(cache, *before);
   } else {
     DeleteFileW(cache.c_str());
+  }
+  for (int i = 1; i >= 0; --i) {
+    if (made[i]) RemoveDirectoryW(folders[i].c_str());
   }
 }
 
