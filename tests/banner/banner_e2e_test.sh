@@ -8,6 +8,7 @@
 # Skips (exit 77) when namespaces cannot be made here.
 set -euo pipefail
 : "${TARVELIN_BUILD:?}" "${TARVELIN_SOURCE:?}"
+. "$TARVELIN_SOURCE/tests/banner/nginx_site.sh"
 
 if [ -z "${TARVELIN_E2E_INSIDE:-}" ]; then
   if [ "$(id -u)" -ne 0 ] || ! unshare --net --mount true 2>/dev/null; then
@@ -71,29 +72,7 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 rm -f "$cache"
 
 start_nginx() {
-  cat > "$work/nginx.conf" <<CONF
-daemon off;
-master_process off;
-worker_processes 1;
-pid $work/logs/nginx.pid;
-error_log $work/logs/error.log;
-events { worker_connections 16; }
-http {
-  log_format request '\$request|\$http_host|\$http_user_agent';
-  access_log $work/logs/access.log request;
-  client_body_temp_path $work/temp/body;
-  proxy_temp_path $work/temp/proxy;
-  fastcgi_temp_path $work/temp/fastcgi;
-  uwsgi_temp_path $work/temp/uwsgi;
-  scgi_temp_path $work/temp/scgi;
-  default_type text/plain;
-  server {
-    listen 127.0.0.1:80;
-    server_name $host;
-    root $work/html;
-  }
-}
-CONF
+  nginx_site_config "$work" 127.0.0.1:80 '$request|$http_host|$http_user_agent'
   nginx -p "$work" -e "$work/logs/error.log" -c "$work/nginx.conf" &
   nginx_pid=$!
   for _ in $(seq 200); do (exec 3<>/dev/tcp/127.0.0.1/80) 2>/dev/null && return 0; sleep 0.05; done

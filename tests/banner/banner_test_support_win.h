@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "app/product_consts.h"
@@ -30,13 +29,8 @@ protected:
     saved_state_ = RandomState;
     ReklamLoaded = false;
     RandomState = 0;
-    wchar_t temp[MAX_PATH];
-    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-    const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    dir_ = std::wstring(temp) + L"tarvelin_banner_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-           std::wstring(test, test + std::strlen(test));
-    RemoveTree(dir_);
-    ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr));
+    dir_ = MakeTestFolder();
+    ASSERT_FALSE(dir_.empty());
   }
   void TearDown() override {
     RemoveTree(dir_);
