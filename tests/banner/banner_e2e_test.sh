@@ -2,7 +2,8 @@
 # End to end: the real Tarvelin.exe under Wine fetches its banner list from the site's host
 # inside a network namespace of its own (private loopback, the host named in a private hosts
 # file, nginx on port 80) and, at the banner's first change about 30 s after start, shows one of
-# the served texts; with no server there it shows one of its default texts. A helper asks the
+# the served texts; with no server there it shows one of its default texts; with a server that
+# never answers it keeps the site's address and still ends at once when closed. A helper asks the
 # running window for the banner's text. Runs in its own Wine prefix, wineserver and Xvfb, since a
 # wineserver started outside the namespace would open the program's sockets outside it.
 # Skips (exit 77) when namespaces cannot be made here.
@@ -42,11 +43,11 @@ defaults=(
   "Тут знают - как правильно выбрать пароль..."
 )
 
-xvfb_pid= nginx_pid= program_pid=
+xvfb_pid= server_pid= program_pid=
 cleanup() {
   [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
   wineserver -k 2>/dev/null
-  [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   return 0
@@ -74,7 +75,7 @@ rm -f "$cache"
 start_nginx() {
   nginx_site_config "$work" 127.0.0.1:80 '$request|$http_host|$http_user_agent'
   nginx -p "$work" -e "$work/logs/error.log" -c "$work/nginx.conf" &
-  nginx_pid=$!
+  server_pid=$!
   for _ in $(seq 200); do (exec 3<>/dev/tcp/127.0.0.1/80) 2>/dev/null && return 0; sleep 0.05; done
   echo "nginx does not listen on port 80" >&2
   return 1
@@ -131,9 +132,9 @@ check_what="the cache holds the body as served"; check cmp -s "$cache" "$work/ht
 requests=$(grep -c . "$work/logs/access.log" || true)
 check_what="one request, for the list, with the site's host"
 check test "$requests" -eq 1 -a "$(cat "$work/logs/access.log")" = "GET /reklam.txt HTTP/1.1|$host|Mozilla/3.0 (compatible; Tarvelin)"
-kill "$nginx_pid"
-wait "$nginx_pid" 2>/dev/null || true
-nginx_pid=
+kill "$server_pid"
+wait "$server_pid" 2>/dev/null || true
+server_pid=
 
 echo "=== with no server at the site"
 run_program unserved
@@ -141,6 +142,41 @@ text=$(cat "$work/unserved.txt")
 echo "banner after ${seconds}s: $text"
 check_what="the banner shows one of the default texts"; check one_of "$text" "${defaults[@]}"
 check_what="the cache was emptied before the failed request"; check test -f "$cache" -a ! -s "$cache"
+
+echo "=== with a site that takes the request and never answers"
+# The worker waits without end: the banner keeps the site's address, and closing the program
+# does not wait for the worker.
+python3 -c '
+import socket, sys, time
+s = socket.socket()
+s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(("127.0.0.1", 80))
+s.listen(1)
+open(sys.argv[1], "w").close()
+c, _ = s.accept()
+open(sys.argv[2], "w").close()
+time.sleep(300)
+' "$work/silent.listening" "$work/silent.accepted" &
+server_pid=$!
+for _ in $(seq 100); do [ -e "$work/silent.listening" ] && break; sleep 0.05; done
+started=$(date +%s)
+LC_ALL=ru_RU.UTF-8 wine "$TARVELIN_BUILD/Tarvelin.exe" &
+program_pid=$!
+for _ in $(seq 300); do [ -e "$work/silent.accepted" ] && break; sleep 0.1; done
+check_what="the download starts about 20 s after start"; check test -e "$work/silent.accepted"
+echo "request at $(($(date +%s) - started))s"
+left=$((started + 33 - $(date +%s)))
+[ "$left" -gt 0 ] && sleep "$left"
+LC_ALL=ru_RU.UTF-8 wine "$probe" "Z:$work/silent.txt"
+check_what="past the first tick the banner still shows the site"; check test "$(cat "$work/silent.txt")" = "http://$host"
+closing=$(date +%s)
+LC_ALL=ru_RU.UTF-8 wine "$probe" "Z:$work/silent.closing.txt" --close
+status=0
+wait "$program_pid" || status=$?
+program_pid=
+echo "ended $(($(date +%s) - closing))s after the close, status $status"
+check_what="the program ends at once, with the worker still waiting"
+check test "$status" -eq 0 -a $(($(date +%s) - closing)) -le 10
 
 echo "screenshots: $work/served.png $work/unserved.png"
 [ "$failed" -eq 0 ] && echo "banner end-to-end: all checks passed"
