@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -14,8 +15,11 @@ void OpenInShell(const std::wstring& address) {
     OpenInShellOverride(address);
     return;
   }
+  // The shell may hand the address to an extension that needs COM on this thread.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   // The result is of no use: the banner stays as it is whether the shell found a program or not.
   ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOW);
+  if (SUCCEEDED(com)) CoUninitialize();
 }
 
 std::wstring GetSpecialFolderPath(int folder) {
