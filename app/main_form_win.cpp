@@ -3,6 +3,7 @@
 
 #include "about/dlg_about_win.h"
 #include "app/product_consts.h"
+#include "banner/banner_query_win.h"
 #include "passwords/dlg_file_count_win.h"
 #include "passwords/line_list_win.h"
 #include "passwords/password.h"
@@ -78,10 +79,16 @@ TMainForm::TMainForm()
   BtnGenFile.OnClick = [this](TObject* s) { BtnGenFileClick(s); };
   BtnAbout.OnClick = [this](TObject* s) { BtnAboutClick(s); };
   BtnExit.OnClick = [this](TObject* s) { BtnExitClick(s); };
+  LabelReclam.OnClick = [this](TObject* s) { LabelReclamClick(s); };
+  LabelReclam.OnMouseEnter = [this](TObject* s) { LabelReclamMouseEnter(s); };
+  LabelReclam.OnMouseLeave = [this](TObject* s) { LabelReclamMouseLeave(s); };
 
-  // Both banner timers start counting when the window is built.
+  // Both banner timers start counting when the window is built: the interval, then the handler.
   TimerReklamUpdate.SetInterval(20000);
+  TimerReklamUpdate.SetOnTimer([this](TObject* s) { TimerReklamUpdateTimer(s); });
   TimerReklamChange.SetInterval(30000);
+  TimerReklamChange.SetOnTimer([this](TObject* s) { TimerReklamChangeTimer(s); });
+  AnswerBannerTextQueries(Handle(), LabelReclam);
 
   if (!::MainForm) ::MainForm = this;
   FormCreate(this);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/spin_edit_win.h"
+#include "banner/downloader_win.h"
 #include "passwords/crypto_source_win.h"
 #include "toolkit/controls_win.h"
 #include "toolkit/timer_win.h"
@@ -39,6 +40,13 @@ public:
   void FormCreate(TObject* Sender);
   void BtnGenClick(TObject* Sender);
   void BtnGenFileClick(TObject* Sender);
+  void TimerReklamChangeTimer(TObject* Sender);
+  void TimerReklamUpdateTimer(TObject* Sender);
+  void LabelReclamMouseEnter(TObject* Sender);
+  void LabelReclamMouseLeave(TObject* Sender);
+  void LabelReclamClick(TObject* Sender);
+  // The completion handler of the banner download worker (TDownLoader); GUI thread.
+  void thrTerminate(TObject* Sender);
 
   // Replaces Result with Count characters drawn from Text by Source, letting waiting messages
   // through during the generation and once after it; for Count <= 0 leaves Result as it was.

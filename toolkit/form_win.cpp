@@ -117,6 +117,16 @@ int TForm::ShowModal() {
   return modal_result_;
 }
 
+void TForm::SetCursorShape(LPCWSTR cursor) noexcept {
+  if (cursor == cursor_) return;
+  cursor_ = cursor;
+  POINT p;
+  if (Handle() && GetCursorPos(&p) && WindowFromPoint(p) == Handle() &&
+      SendMessageW(Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)) == HTCLIENT) {
+    SendMessageW(Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  }
+}
+
 void TForm::Close() {
   if (modal_) {
     modal_result_ = mrCancel;

@@ -43,8 +43,9 @@ public:
 
   // The control that has, or last had, the keyboard focus in this window.
   TWinControl* ActiveControl() const noexcept { return FromHandle(active_control_); }
-  // The pointer shown over the window's own client area (nullptr: the class's arrow).
-  void SetCursorShape(LPCWSTR cursor) noexcept { cursor_ = cursor; }
+  // The pointer shown over the window's own client area (nullptr: the class's arrow). A pointer
+  // over that area now takes the new shape at once, not at its next move.
+  void SetCursorShape(LPCWSTR cursor) noexcept;
   LPCWSTR CursorShape() const noexcept { return cursor_; }
 
   // Adds a tooltip to a control of this window.

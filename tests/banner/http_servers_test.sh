@@ -3,6 +3,7 @@
 # and configuration in the build tree, and the Python test server. Each listens on a free port;
 # the test program gets the ports in its environment.
 set -euo pipefail
+. "$TARVELIN_SOURCE/tests/banner/nginx_site.sh"
 work=$TARVELIN_BUILD/http-servers
 rm -rf "$work"
 mkdir -p "$work/html" "$work/logs" "$work/temp"
@@ -30,29 +31,9 @@ pids+=($!)
 
 # nginx takes its port from the configuration: ask the system for a free one first.
 nginx_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-cat > "$work/nginx.conf" <<CONF
-daemon off;
-master_process off;
-worker_processes 1;
-pid $work/logs/nginx.pid;
-error_log $work/logs/error.log;
-events { worker_connections 16; }
-http {
-  log_format request '\$request|\$http_host|\$http_accept|\$http_accept_encoding|\$http_user_agent|\$http_connection';
-  access_log $work/logs/access.log request;
-  client_body_temp_path $work/temp/body;
-  proxy_temp_path $work/temp/proxy;
-  fastcgi_temp_path $work/temp/fastcgi;
-  uwsgi_temp_path $work/temp/uwsgi;
-  scgi_temp_path $work/temp/scgi;
-  default_type text/plain;
-  server {
-    listen 127.0.0.1:$nginx_port;
-    root $work/html;
-    location = /old { return 301 /reklam.txt; }
-  }
-}
-CONF
+nginx_site_config "$work" "127.0.0.1:$nginx_port" \
+  '$request|$http_host|$http_accept|$http_accept_encoding|$http_user_agent|$http_connection' \
+  'location = /old { return 301 /reklam.txt; }'
 nginx -p "$work" -e "$work/logs/error.log" -c "$work/nginx.conf" &
 pids+=($!)
 

@@ -33,17 +33,24 @@ inline void RemoveTree(const std::wstring& path) {
   RemoveDirectoryW(longPath.c_str());
 }
 
+// Makes an empty folder under the temporary folder, named after the running test; returns its
+// path, or the empty string when it cannot be made.
+inline std::wstring MakeTestFolder() {
+  wchar_t temp[MAX_PATH];
+  if (GetTempPathW(MAX_PATH, temp) == 0) return {};
+  const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  const std::wstring dir = std::wstring(temp) + L"tarvelin_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                           std::wstring(test, test + std::strlen(test));
+  RemoveTree(dir);
+  return CreateDirectoryW(dir.c_str(), nullptr) ? dir : std::wstring();
+}
+
 // A fixture with an empty folder of its own under the temporary folder, named after the test.
 class TempFolderTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-    const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    dir_ = std::wstring(temp) + L"tarvelin_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-           std::wstring(test, test + std::strlen(test));
-    RemoveTree(dir_);
-    ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr));
+    dir_ = MakeTestFolder();
+    ASSERT_FALSE(dir_.empty());
   }
   void TearDown() override { RemoveTree(dir_); }
 

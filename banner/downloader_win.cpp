@@ -1,0 +1,122 @@
+// The banner download: the worker thread that fetches the banner list into its cache file, and
+// the completion step that fills the banner's text slots from that file.
+#include "banner/downloader_win.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+
+#include "app/product_consts.h"
+#include "banner/http_client.h"
+#include "banner/winsock_transport_win.h"
+#include "passwords/line_list_win.h"
+#include "passwords/random.h"
+#include "toolkit/scope_exit.h"
+#include "toolkit/stream_win.h"
+#include "toolkit/wide.h"
+
+namespace {
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Whether path starts at a drive ("X:\") or a network share ("\\server\share", "\\?\...").
+// A path from the root of the current drive ("\dir") or from the current folder is not.
+bool StartsAtDriveOrShare(std::wstring_view path) {
+  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) return true;
+  const bool letter = path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+  return letter && path[1] == L':' && IsSeparator(path[2]);
+}
+
+// Past the path component that starts at i and the separator after it.
+std::size_t SkipComponent(std::wstring_view path, std::size_t i) {
+  while (i < path.size() && !IsSeparator(path[i])) ++i;
+  return i < path.size() ? i + 1 : i;
+}
+
+// The length of the part of a full path that names no folder to create: "X:\", "\\?\X:\",
+// "\\server\share\" or "\\?\UNC\server\share\".
+std::size_t RootLength(std::wstring_view path) {
+  std::size_t i = 0;
+  bool share = false;
+  if (path.starts_with(L"\\\\?\\")) {
+    i = 4;
+    if (path.substr(4, 4) == L"UNC\\") {
+      i = 8;
+      share = true;
+    }
+  } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    i = 2;
+    share = true;
+  }
+  if (share) return SkipComponent(path, SkipComponent(path, i));
+  if (path.size() >= i + 3 && path[i + 1] == L':' && IsSeparator(path[i + 2])) return i + 3;
+  return i;
+}
+
+// Creates every missing folder of the folder part of path (up to its last separator), outermost
+// first. The first folder that cannot be created ends the chain quietly: creating the file in
+// it then fails with the reason.
+void CreateFolderChain(const std::wstring& path) {
+  const std::size_t end = path.find_last_of(L"\\/");
+  if (end == std::wstring::npos) return;
+  for (std::size_t i = RootLength(path); i <= end; ++i) {
+    if (!IsSeparator(path[i]) || i == 0 || IsSeparator(path[i - 1])) continue;
+    const std::wstring folder = path.substr(0, i);
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return;
+    } else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      return;
+    }
+  }
+}
+
+// Appends the reply body to the open cache file, piece by piece as it arrives.
+class FileSink final : public ByteSink {
+public:
+  explicit FileSink(TStream& file) : file_(file) {}
+  void Write(std::span<const std::uint8_t> bytes) override { file_.WriteBuffer(bytes.data(), bytes.size()); }
+
+private:
+  TStream& file_;
+};
+
+}  // namespace
+
+std::wstring BannerCachePath(const std::wstring& folder) {
+  return folder + L"\\Corvanix\\" + Wide(ProductFolder) + L"\\reclam.txt";
+}
+
+void TDownLoader::Execute() {
+  WinsockTransport transport;
+  auto client = std::make_unique<THttpClient>(transport);
+  if (!StartsAtDriveOrShare(FToFolder)) {
+    throw EFCreateError(FToFolder, u"The path starts at no drive and no network share");
+  }
+  CreateFolderChain(FToFolder);
+  // Exclusive: nobody reads a half-written list, and the previous list is gone before the request.
+  TFileStream file(FToFolder, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+  FileSink sink(file);
+  // The client, and with it the connection, goes first, then the file: on every path.
+  ScopeExit discard([&] { client.reset(); });
+  client->Get(U16(FURL), sink);
+}
+
+void LoadBannerList(const std::wstring& path) {
+  ScopeExit loaded([] { ReklamLoaded = true; });
+  TLineList list;
+  try {
+    list.LoadFromFile(path);
+  } catch (...) {
+    // A missing file, or one another copy of the program is downloading into: nobody is told,
+    // and the banner keeps its texts.
+    return;
+  }
+  const std::size_t count = list.Count();
+  if (count == 0) return;
+  // The range is Count - 1: the last line of the list is never drawn.
+  const auto range = static_cast<std::int32_t>(std::min<std::size_t>(count - 1, INT32_MAX));
+  for (std::u16string* slot : {&ReklamText1, &ReklamText2, &ReklamText3, &ReklamText4, &ReklamText5}) {
+    *slot = U16(std::wstring(list[DrawRandom(range)]));
+  }
+}

@@ -1,0 +1,183 @@
+#!/bin/bash
+# End to end: the real Tarvelin.exe under Wine fetches its banner list from the site's host
+# inside a network namespace of its own (private loopback, the host named in a private hosts
+# file, nginx on port 80) and, at the banner's first change about 30 s after start, shows one of
+# the served texts; with no server there it shows one of its default texts; with a server that
+# never answers it keeps the site's address and still ends at once when closed. A helper asks the
+# running window for the banner's text. Runs in its own Wine prefix, wineserver and Xvfb, since a
+# wineserver started outside the namespace would open the program's sockets outside it.
+# Skips (exit 77) when namespaces cannot be made here.
+set -euo pipefail
+: "${TARVELIN_BUILD:?}" "${TARVELIN_SOURCE:?}"
+. "$TARVELIN_SOURCE/tests/banner/nginx_site.sh"
+
+if [ -z "${TARVELIN_E2E_INSIDE:-}" ]; then
+  if [ "$(id -u)" -ne 0 ] || ! unshare --net --mount true 2>/dev/null; then
+    echo "SKIP: the banner end-to-end test needs root and network and mount namespaces (unshare --net --mount)"
+    exit 77
+  fi
+  exec unshare --net --mount env TARVELIN_E2E_INSIDE=1 "$0" "$@"
+fi
+
+host=www.corvanix.example
+work=$TARVELIN_BUILD/banner-e2e
+rm -rf "$work"
+mkdir -p "$work/html" "$work/logs" "$work/temp"
+export WINEPREFIX=$TARVELIN_BUILD/wineprefix-banner-e2e WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cache=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Corvanix/Ostrel/reclam.txt
+probe=$TARVELIN_BUILD/tests/banner/banner_text_probe.exe
+
+# The private network: loopback up, the site's host on it.
+ip link set lo up
+printf '127.0.0.1 localhost\n127.0.0.1 %s\n::1 localhost\n' "$host" > "$work/hosts"
+mount --bind "$work/hosts" /etc/hosts
+
+# The served list, as a Russian site writes it: Windows-1251, CR LF. Its last line is never drawn.
+printf 'Первый баннер\r\nВторой баннер\r\nПоследняя строка\r\n' | iconv -f UTF-8 -t CP1251 > "$work/html/reklam.txt"
+served=("Первый баннер" "Второй баннер")
+defaults=(
+  "На $host вы найдете и другие полезные программы..."
+  "Хочешь помочь проекту, нажми о программе, узнай как..."
+  "Проблемы с компом? Тут помогут..."
+  "$host - и это правда..."
+  "Тут знают - как правильно выбрать пароль..."
+)
+
+xvfb_pid= server_pid= program_pid=
+cleanup() {
+  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
+  wineserver -k 2>/dev/null
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  return 0
+}
+trap cleanup EXIT
+
+n=150
+while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+Xvfb :$n -screen 0 1024x768x24 -nolisten tcp -ac >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
+export DISPLAY=:$n
+
+# A server left from a run that was cut off would live in that run's namespace.
+wineserver -k 2>/dev/null || true
+wineserver -p </dev/null >/dev/null 2>&1 || true
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "creating the Wine prefix $WINEPREFIX"
+  wine wineboot -i </dev/null >/dev/null 2>&1
+fi
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+rm -f "$cache"
+
+start_nginx() {
+  nginx_site_config "$work" 127.0.0.1:80 '$request|$http_host|$http_user_agent'
+  nginx -p "$work" -e "$work/logs/error.log" -c "$work/nginx.conf" &
+  server_pid=$!
+  for _ in $(seq 200); do (exec 3<>/dev/tcp/127.0.0.1/80) 2>/dev/null && return 0; sleep 0.05; done
+  echo "nginx does not listen on port 80" >&2
+  return 1
+}
+
+one_of() {
+  local text=$1
+  shift
+  for t in "$@"; do [ "$text" = "$t" ] && return 0; done
+  return 1
+}
+
+# Runs the program until its banner first changes; leaves the text in $work/$1.txt, the seconds
+# from the start in $seconds, and takes a screenshot of the window.
+run_program() {
+  local name=$1 started
+  started=$(date +%s)
+  LC_ALL=ru_RU.UTF-8 wine "$TARVELIN_BUILD/Tarvelin.exe" &
+  program_pid=$!
+  if ! LC_ALL=ru_RU.UTF-8 wine "$probe" "Z:$work/$name.txt" --wait-change 60; then
+    echo "$name: the banner did not change" >&2
+    return 1
+  fi
+  seconds=$(($(date +%s) - started))
+  local window
+  window=$(xdotool search --name 'Tarvelin FREE' | head -1)
+  import -window "${window:-root}" "$work/$name.png" 2>/dev/null || true
+  if [ -n "$window" ]; then
+    # The pointer on the banner, at the bottom of the window: underlined.
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove --window "$window" $((WIDTH / 2)) $((HEIGHT - 8)) && sleep 0.5
+    import -window "$window" "$work/$name-hover.png" 2>/dev/null || true
+  fi
+  LC_ALL=ru_RU.UTF-8 wine "$probe" "Z:$work/$name.closing.txt" --close
+  local status=0
+  wait "$program_pid" || status=$?
+  program_pid=
+  [ "$status" -eq 0 ] || { echo "$name: the program ended with $status" >&2; return 1; }
+}
+
+failed=0
+check() {
+  if "$@"; then :; else echo "FAILED: ${check_what}" >&2; failed=1; fi
+}
+
+echo "=== with the site serving its list"
+start_nginx
+run_program served
+text=$(cat "$work/served.txt")
+echo "banner after ${seconds}s: $text"
+check_what="the banner shows a served line other than the last"; check one_of "$text" "${served[@]}"
+check_what="the first change comes with the tick at 30 s"; check test "$seconds" -ge 29 -a "$seconds" -le 50
+check_what="the cache holds the body as served"; check cmp -s "$cache" "$work/html/reklam.txt"
+requests=$(grep -c . "$work/logs/access.log" || true)
+check_what="one request, for the list, with the site's host"
+check test "$requests" -eq 1 -a "$(cat "$work/logs/access.log")" = "GET /reklam.txt HTTP/1.1|$host|Mozilla/3.0 (compatible; Tarvelin)"
+kill "$server_pid"
+wait "$server_pid" 2>/dev/null || true
+server_pid=
+
+echo "=== with no server at the site"
+run_program unserved
+text=$(cat "$work/unserved.txt")
+echo "banner after ${seconds}s: $text"
+check_what="the banner shows one of the default texts"; check one_of "$text" "${defaults[@]}"
+check_what="the cache was emptied before the failed request"; check test -f "$cache" -a ! -s "$cache"
+
+echo "=== with a site that takes the request and never answers"
+# The worker waits without end: the banner keeps the site's address, and closing the program
+# does not wait for the worker.
+python3 -c '
+import socket, sys, time
+s = socket.socket()
+s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(("127.0.0.1", 80))
+s.listen(1)
+open(sys.argv[1], "w").close()
+c, _ = s.accept()
+open(sys.argv[2], "w").close()
+time.sleep(300)
+' "$work/silent.listening" "$work/silent.accepted" &
+server_pid=$!
+for _ in $(seq 100); do [ -e "$work/silent.listening" ] && break; sleep 0.05; done
+started=$(date +%s)
+LC_ALL=ru_RU.UTF-8 wine "$TARVELIN_BUILD/Tarvelin.exe" &
+program_pid=$!
+for _ in $(seq 300); do [ -e "$work/silent.accepted" ] && break; sleep 0.1; done
+check_what="the download starts about 20 s after start"; check test -e "$work/silent.accepted"
+echo "request at $(($(date +%s) - started))s"
+left=$((started + 33 - $(date +%s)))
+[ "$left" -gt 0 ] && sleep "$left"
+LC_ALL=ru_RU.UTF-8 wine "$probe" "Z:$work/silent.txt"
+check_what="past the first tick the banner still shows the site"; check test "$(cat "$work/silent.txt")" = "http://$host"
+closing=$(date +%s)
+LC_ALL=ru_RU.UTF-8 wine "$probe" "Z:$work/silent.closing.txt" --close
+status=0
+wait "$program_pid" || status=$?
+program_pid=
+echo "ended $(($(date +%s) - closing))s after the close, status $status"
+check_what="the program ends at once, with the worker still waiting"
+check test "$status" -eq 0 -a $(($(date +%s) - closing)) -le 10
+
+echo "screenshots: $work/served.png $work/unserved.png"
+[ "$failed" -eq 0 ] && echo "banner end-to-end: all checks passed"
+exit "$failed"
