@@ -10,8 +10,8 @@
 #include "app/main_form_win.h"
 #include "toolkit/application_win.h"
 
-int main(int argc, char** argv) {
-  const long count = argc > 1 ? std::atol(argv[1]) : 10'000'000;
+int wmain(int argc, wchar_t** argv) {
+  const long count = argc > 1 ? std::wcstol(argv[1], nullptr, 10) : 10'000'000;
   TApplication application;
   application.Title = L"Tarvelin";
   TMainForm form;

@@ -34,8 +34,8 @@ function(tarvelin_defaults target)
   endif()
 endfunction()
 
-# A GUI program whose entry point is wWinMain.
-function(tarvelin_gui_entry target)
+# A program whose entry point takes UTF-16 arguments: wWinMain or wmain.
+function(tarvelin_unicode_entry target)
   if(MINGW)
     target_link_options(${target} PRIVATE -municode)
   endif()
