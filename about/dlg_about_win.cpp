@@ -41,6 +41,11 @@ void TFormAbout::FormCreate(TObject*) {
   AlignAboutTexts(*this);
 }
 
+void TFormAbout::ApplyDpi(UINT dpi) {
+  TForm::ApplyDpi(dpi);
+  AlignAboutTexts(*this);
+}
+
 void AlignAboutTexts(TFormAbout& form) {
   TRect96 help = form.LabelHelp.Bounds96();
   help.height = form.LabelHelp.TextHeight96();

@@ -22,6 +22,9 @@ public:
 
   // Composes the three texts from the product constants and lays them out.
   void FormCreate(TObject* Sender);
+
+  // A new dpi can wrap the support line differently: the texts are laid out again.
+  void ApplyDpi(UINT dpi) override;
 };
 
 // Gives LabelHelp the height its text needs and LabelRec the space between it and the panel.
