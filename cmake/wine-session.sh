@@ -40,9 +40,7 @@ start() {
   if [ ! -f "$prefix/system.reg" ]; then
     wine wineboot -i </dev/null >/dev/null 2>&1
   fi
-  # Wine draws the frames itself: no window manager runs on the test display.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  "$(dirname "$0")/../scripts/wine-prefix-setup.sh" --no-window-manager
   return 0
 }
 

@@ -19,8 +19,7 @@ export DISPLAY=:$n
 for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
 mkdir -p "$(dirname "$WINEPREFIX")"
 [ -f "$WINEPREFIX/system.reg" ] || { wineboot -i >/dev/null 2>&1 || true; wineserver -w; }
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+"$root/scripts/wine-prefix-setup.sh" --no-window-manager
 
 window_of() {  # the X window id of a window named exactly $1, waiting for it
   local id
