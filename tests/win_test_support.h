@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "toolkit/application_win.h"
+#include "toolkit/form_win.h"
 
 struct ShownBox {
   HWND owner;
@@ -41,6 +42,13 @@ protected:
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
     return true;
+  }
+  // Shows a window, makes it the active one and lets its first messages through.
+  void ShowActive(TForm& form) {
+    form.Show();
+    SetForegroundWindow(form.Handle());
+    SetActiveWindow(form.Handle());
+    app.ProcessMessages();
   }
   // Dispatches messages for ms milliseconds.
   void PumpFor(DWORD ms) {

@@ -41,10 +41,7 @@ void PostKey(HWND hwnd, WPARAM key) {
 class AboutWindowTest : public WindowTest {
 protected:
   void SetUp() override {
-    main.Show();
-    SetForegroundWindow(main.Handle());
-    SetActiveWindow(main.Handle());
-    app.ProcessMessages();
+    ShowActive(main);
   }
 
   TFormAbout* OpenAbout() const {

@@ -36,10 +36,7 @@ class MainFormTest : public WindowTest {
 protected:
   void SetUp() override {
     form = std::make_unique<TMainForm>();
-    form->Show();
-    SetForegroundWindow(form->Handle());
-    SetActiveWindow(form->Handle());
-    app.ProcessMessages();
+    ShowActive(*form);
   }
   void TearDown() override { form.reset(); }
 

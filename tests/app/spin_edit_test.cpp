@@ -63,10 +63,7 @@ protected:
   explicit SpinEditTest(const TSpinEditLayout& layout = kProgramLayout) : form(layout) {}
 
   void SetUp() override {
-    form.Show();
-    SetForegroundWindow(form.Handle());
-    SetActiveWindow(form.Handle());
-    app.ProcessMessages();
+    ShowActive(form);
     spin().SetFocus();
     app.ProcessMessages();
     form.changes = 0;
@@ -603,10 +600,7 @@ TEST_F(SpinEditTest, AlignmentAndNumbersOnlyAreTheEditsOwnStyles) {
 class MainWindowLengthTest : public WindowTest {
 protected:
   void SetUp() override {
-    form.Show();
-    SetForegroundWindow(form.Handle());
-    SetActiveWindow(form.Handle());
-    app.ProcessMessages();
+    ShowActive(form);
   }
   TMainForm form;
 };

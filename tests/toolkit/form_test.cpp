@@ -32,10 +32,7 @@ struct NavForm : TForm {
 class FormTest : public WindowTest {
 protected:
   void SetUp() override {
-    form.Show();
-    SetForegroundWindow(form.Handle());
-    SetActiveWindow(form.Handle());
-    app.ProcessMessages();
+    ShowActive(form);
   }
   NavForm form;
 };
