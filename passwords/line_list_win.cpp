@@ -177,12 +177,7 @@ void TLineList::SaveToStream(TStream& stream) const {
     bytes = Narrow(std::wstring_view(text_.Data(), text_.Size()));
   } else {
     // Lines read from a file keep that file's separators: the text is built anew.
-    std::size_t total = 0;
-    for (const Line& line : lines_) total += line.length + 2u;
-    std::wstring text;
-    text.reserve(total);
-    for (const Line& line : lines_) text.append(text_.Data() + line.start, line.length).append(kSeparator, 2);
-    bytes = Narrow(text);
+    bytes = Narrow(JoinLines<wchar_t>(lines_.size(), [this](std::size_t i) { return (*this)[i]; }));
   }
   // The ANSI code page has no preamble: the bytes are the whole file.
   stream.WriteBuffer(bytes.data(), bytes.size());

@@ -104,25 +104,30 @@ void SplitLines(std::basic_string_view<Char> text, std::vector<std::basic_string
   ForEachLine(text, [&lines](const Char* first, std::size_t length) { lines.emplace_back(first, length); });
 }
 
+// Every line followed by CR LF, the last one included, in one string of exactly the lines'
+// lengths plus 2 per line. line_at(i) gives line i (anything a basic_string_view<Char> is made
+// from) for i below count. Lines are copied unchanged, CR and LF inside them included.
+template <class Char, class LineAt>
+std::basic_string<Char> JoinLines(std::size_t count, LineAt&& line_at) {
+  constexpr Char kSeparator[] = {0x0D, 0x0A};
+  std::size_t total = 0;
+  for (std::size_t i = 0; i < count; ++i) total += std::basic_string_view<Char>(line_at(i)).size() + 2;
+  std::basic_string<Char> text;
+  text.reserve(total);
+  for (std::size_t i = 0; i < count; ++i) text.append(std::basic_string_view<Char>(line_at(i))).append(kSeparator, 2);
+  return text;
+}
+
 // The length of the text JoinLines builds: every line's length plus 2 for its CR LF.
 template <class Char>
 std::size_t JoinedLength(const std::vector<std::basic_string<Char>>& lines) noexcept {
   std::size_t total = 0;
-  for (const auto& s : lines) {
-    total += s.size() + 2;
-  }
+  for (const auto& s : lines) total += s.size() + 2;
   return total;
 }
 
-// Every line followed by CR LF, the last one included, in one string of exactly
-// JoinedLength(lines) characters. Lines are copied unchanged, CR and LF inside them included.
+// JoinLines over a vector of lines.
 template <class Char>
 std::basic_string<Char> JoinLines(const std::vector<std::basic_string<Char>>& lines) {
-  constexpr Char kSeparator[] = {0x0D, 0x0A};
-  std::basic_string<Char> text;
-  text.reserve(JoinedLength(lines));
-  for (const auto& s : lines) {
-    text.append(s).append(kSeparator, 2);
-  }
-  return text;
+  return JoinLines<Char>(lines.size(), [&lines](std::size_t i) -> const std::basic_string<Char>& { return lines[i]; });
 }
