@@ -223,8 +223,7 @@ LRESULT TsSpinButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_MOUSEMOVE:
       if (!hot_) {
-        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, Handle(), 0};
-        TrackMouseEvent(&tme);
+        TrackPointerLeave(Handle());
       }
       SetHot(ButtonAt(PointOf(lp)));
       return 0;

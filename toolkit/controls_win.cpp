@@ -165,8 +165,7 @@ LRESULT TsEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE:
       if (!hot_) {
         hot_ = true;
-        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, Handle(), 0};
-        TrackMouseEvent(&tme);
+        TrackPointerLeave(Handle());
         PaintFrame();
       }
       break;
@@ -225,8 +224,7 @@ LRESULT TsButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE:
       if (!hot_) {
         hot_ = true;
-        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, Handle(), 0};
-        TrackMouseEvent(&tme);
+        TrackPointerLeave(Handle());
         InvalidateRect(Handle(), nullptr, FALSE);
       }
       break;

@@ -128,6 +128,11 @@ bool TWinControl::DoMouseWheel(WORD keys, int delta, POINT pos) {
   return false;
 }
 
+void TrackPointerLeave(HWND hwnd) {
+  TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd, 0};
+  TrackMouseEvent(&tme);
+}
+
 void RegisterWindowClass(const wchar_t* name, WNDPROC proc, UINT style, HCURSOR cursor, HICON icon) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};
@@ -311,10 +316,7 @@ void TContainer::TrackPointer(POINT pt) {
   if (now == hot_) return;
   TGraphicControl* before = hot_;
   hot_ = now;
-  if (now) {
-    TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, Handle(), 0};
-    TrackMouseEvent(&tme);
-  }
+  if (now) TrackPointerLeave(Handle());
   if (before) before->MouseLeave();
   if (now) now->MouseEnter();
 }

@@ -46,6 +46,9 @@ inline constexpr TFontSpec kTahoma10Bold{L"Tahoma", 13, true};
 
 UniqueFont CreateFontFor(const TFontSpec& font, UINT dpi);
 
+// Asks for WM_MOUSELEAVE when the pointer leaves hwnd, so hot looks can be switched off.
+void TrackPointerLeave(HWND hwnd);
+
 // Registers a window class of the program once; later calls find it registered. Throws
 // EOutOfResources when the system refuses.
 void RegisterWindowClass(const wchar_t* name, WNDPROC proc, UINT style = 0, HCURSOR cursor = nullptr,
