@@ -119,8 +119,8 @@ void TMainForm::BtnGenFileClick(TObject*) {
 void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCount) {
   if (PassCount <= 0) {
     // Owned by the hidden application window, so the main window stays usable.
-    Application->MessageBox(Application->Handle(), L"Указано неверное количество паролей...", L"Количество паролей",
-                            MB_OK | MB_ICONINFORMATION);
+    Application->ShowMessageBox(Application->Handle(), L"Указано неверное количество паролей...", L"Количество паролей",
+                                MB_OK | MB_ICONINFORMATION);
     return;
   }
   TLineList list;

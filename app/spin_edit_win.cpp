@@ -128,7 +128,7 @@ TsSpinButton::TsSpinButton()
 }
 
 void TsSpinButton::Create(TWinControl& field) {
-  RegisterClass();
+  RegisterContainerClass();
   CreateOwnWindow(kClassName, WS_CHILD | WS_CLIPSIBLINGS, 0, nullptr, TRect96{}, field.Handle());
   FocusControl = &field;
   ApplyDpi(field.Dpi());

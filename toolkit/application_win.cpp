@@ -80,12 +80,12 @@ TApplication::~TApplication() {
   if (Application == this) Application = previous_;
 }
 
-void TApplication::AddForm(TForm* form) {
+void TApplication::RegisterForm(TForm* form) {
   forms_.push_back(form);
   if (!main_form_) main_form_ = form;
 }
 
-void TApplication::RemoveForm(TForm* form) {
+void TApplication::UnregisterForm(TForm* form) {
   std::erase(forms_, form);
   if (main_form_ == form) main_form_ = nullptr;
 }
@@ -173,17 +173,19 @@ void TApplication::HandleException(std::exception_ptr failure) noexcept {
 void TApplication::ShowException(std::u16string message) {
   HWND owner = GetActiveWindow();
   if (!owner) owner = handle_;
-  MessageBox(owner, Wide(WithFullStop(std::move(message))), Title, MB_OK | MB_ICONERROR);
+  ShowMessageBox(owner, Wide(WithFullStop(std::move(message))), Title, MB_OK | MB_ICONERROR);
 }
 
-int TApplication::MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
+int TApplication::ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
   const HWND focus = GetFocus();
   // The box itself disables and enables its owner, so activation returns there when it closes.
   std::vector<HWND> disabled;
   if (owner != handle_) disabled = DisableTaskWindows(owner);
   int result = 0;
   try {
-    result = OnMessageBox ? OnMessageBox(owner, text, caption, flags) : MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
+    // Qualified: the system's box, never a member of the same name.
+    result = OnMessageBox ? OnMessageBox(owner, text, caption, flags)
+                          : ::MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
   } catch (...) {
     EnableWindows(disabled);
     throw;

@@ -57,7 +57,7 @@ public:
   // The one way the program shows a message box; the other windows of the program are disabled
   // while it is open unless the owner is the application's hidden window, and the focus
   // returns to where it was.
-  int MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags);
+  int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags);
   // Replaces the real message box, for tests; receives owner, text, caption and flags.
   std::function<int(HWND, const std::wstring&, const std::wstring&, UINT)> OnMessageBox;
 
@@ -68,8 +68,8 @@ public:
   bool CheckSynchronize();
 
   // Forms register themselves; the first one becomes the main window.
-  void AddForm(TForm* form);
-  void RemoveForm(TForm* form);
+  void RegisterForm(TForm* form);
+  void UnregisterForm(TForm* form);
   const std::vector<TForm*>& Forms() const noexcept { return forms_; }
 
   // Disables every enabled, visible top-level window of the GUI thread but except; the

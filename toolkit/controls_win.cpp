@@ -288,13 +288,13 @@ void TsButton::Draw(const DRAWITEMSTRUCT& item) {
 // TsPanel, TsGroupBox
 
 void TsPanel::Create(TContainer& parent, const TRect96& bounds) {
-  RegisterClass();
+  RegisterContainerClass();
   CreateOwnWindow(kClassName, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, &parent,
                   bounds);
 }
 
 void TsGroupBox::Create(TContainer& parent, const TRect96& bounds, const std::wstring& caption, const TFontSpec& font) {
-  RegisterClass();
+  RegisterContainerClass();
   CreateOwnWindow(kClassName, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, &parent,
                   bounds);
   SetFont(font);

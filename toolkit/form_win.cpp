@@ -38,14 +38,14 @@ TForm::TForm(TBorderStyle border, TPosition position, int client_width, int clie
     owner = Application->Handle();
   }
   CreateOwnWindow(kFormClass, FormStyle(), ex_style, nullptr, TRect96{0, 0, client_width, client_height}, owner);
-  Application->AddForm(this);
+  Application->RegisterForm(this);
   const UINT dpi = GetDpiForWindow(Handle());
   ApplyDpi(dpi ? dpi : 96);
   SetFont(font);
 }
 
 TForm::~TForm() {
-  if (Application) Application->RemoveForm(this);
+  if (Application) Application->UnregisterForm(this);
 }
 
 RECT TForm::WindowRectFor(UINT dpi) const {

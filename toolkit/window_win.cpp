@@ -271,7 +271,7 @@ void TGraphicControl::Click() { Fire(OnClick, this); }
 // ---------------------------------------------------------------------------------------------
 // TContainer
 
-void TContainer::RegisterClass() { RegisterToolkitClass(kClassName, 0, nullptr); }
+void TContainer::RegisterContainerClass() { RegisterToolkitClass(kClassName, 0, nullptr); }
 
 void TContainer::ApplyDpi(UINT dpi) {
   TWinControl::ApplyDpi(dpi);

@@ -191,9 +191,9 @@ protected:
   virtual void PaintBackground(HDC dc, const RECT& client);
 
   static constexpr const wchar_t* kClassName = L"TarvelinContainer";
-  static void RegisterClass();
+  static void RegisterContainerClass();
 
-private:
+ private:
   friend class TWinControl;
   friend class TGraphicControl;
   void Paint();

@@ -103,7 +103,7 @@ TEST_F(ApplicationTest, TheOtherWindowsAreDisabledWhileTheReportIsOpen) {
 
   // A box owned by the hidden application window disables nothing.
   on_box = [&](const ShownBox&) { other_enabled_meanwhile = IsWindowEnabled(main.Handle()); };
-  app.MessageBox(app.Handle(), L"x", L"y", MB_OK);
+  app.ShowMessageBox(app.Handle(), L"x", L"y", MB_OK);
   EXPECT_TRUE(other_enabled_meanwhile);
 }
 
