@@ -61,7 +61,7 @@ Dib CreateDib(int width, int height, WORD bits_per_pixel) {
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   Dib dib;
-  dib.bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  dib.bitmap.Reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!dib.bitmap) throw EOutOfResources(u"Cannot create a bitmap");
   dib.bits = static_cast<BYTE*>(bits);
   dib.stride = (width * bits_per_pixel / 8 + 3) & ~3;
@@ -71,15 +71,15 @@ Dib CreateDib(int width, int height, WORD bits_per_pixel) {
 // A memory device context drawing into a bitmap for as long as it lives.
 class BitmapDC {
 public:
-  explicit BitmapDC(HBITMAP bitmap) : dc_(CreateCompatibleDC(nullptr)) {
-    if (!dc_) throw EOutOfResources(u"Cannot create a device context");
-    old_ = SelectObject(dc_, bitmap);
-  }
+ explicit BitmapDC(HBITMAP bitmap) : dc_(::CreateCompatibleDC(nullptr)) {
+   if (!dc_) throw EOutOfResources(u"Cannot create a device context");
+   old_ = ::SelectObject(dc_, bitmap);
+ }
   BitmapDC(const BitmapDC&) = delete;
   BitmapDC& operator=(const BitmapDC&) = delete;
   ~BitmapDC() {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
+    ::SelectObject(dc_, old_);
+    ::DeleteDC(dc_);
   }
   HDC Get() const noexcept { return dc_; }
 
@@ -96,36 +96,36 @@ TRIVERTEX Vertex(LONG x, LONG y, COLORREF c) {
 void FillGradient(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
   TRIVERTEX v[2] = {Vertex(r.left, r.top, top), Vertex(r.right, r.bottom, bottom)};
   GRADIENT_RECT rect{0, 1};
-  GradientFill(dc, v, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+  ::GradientFill(dc, v, 2, &rect, 1, GRADIENT_FILL_RECT_V);
 }
 
 // Fills r with the gradient where region lets it.
 void FillGradientIn(HDC dc, const UniqueRegion& region, const RECT& r, COLORREF top, COLORREF bottom) {
   if (!region) throw EOutOfResources(u"Cannot create a region");
-  SelectClipRgn(dc, region.Get());
+  ::SelectClipRgn(dc, region.Get());
   FillGradient(dc, r, top, bottom);
-  SelectClipRgn(dc, nullptr);
+  ::SelectClipRgn(dc, nullptr);
 }
 
 void FillDisc(HDC dc, const Scaler& s, double radius, COLORREF top, COLORREF bottom) {
   const RECT box{s(kEmblemX - radius), s(kEmblemY - radius), s(kEmblemX + radius), s(kEmblemY + radius)};
-  FillGradientIn(dc, UniqueRegion(CreateEllipticRgn(box.left, box.top, box.right, box.bottom)), box, top, bottom);
+  FillGradientIn(dc, UniqueRegion(::CreateEllipticRgn(box.left, box.top, box.right, box.bottom)), box, top, bottom);
 }
 
 // Three strokes with round ends through the emblem's centre, one of them upright.
 void DrawAsterisk(HDC dc, const Scaler& s, double dx, double dy, COLORREF color) {
   const LOGBRUSH brush{BS_SOLID, color, 0};
-  UniquePen pen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND, static_cast<DWORD>(s(kArmWidth)), &brush, 0,
-                             nullptr));
+  UniquePen pen(
+      ::ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND, static_cast<DWORD>(s(kArmWidth)), &brush, 0, nullptr));
   if (!pen) throw EOutOfResources(u"Cannot create a pen");
-  const HGDIOBJ old = SelectObject(dc, pen.Get());
+  const HGDIOBJ old = ::SelectObject(dc, pen.Get());
   for (int i = 0; i < 3; ++i) {
     const double angle = std::numbers::pi / 2 + i * std::numbers::pi / 3;
     const double x = kArm * std::cos(angle), y = kArm * std::sin(angle);
-    MoveToEx(dc, s(kEmblemX + dx + x), s(kEmblemY + dy - y), nullptr);
-    LineTo(dc, s(kEmblemX + dx - x), s(kEmblemY + dy + y));
+    ::MoveToEx(dc, s(kEmblemX + dx + x), s(kEmblemY + dy - y), nullptr);
+    ::LineTo(dc, s(kEmblemX + dx - x), s(kEmblemY + dy + y));
   }
-  SelectObject(dc, old);
+  ::SelectObject(dc, old);
 }
 
 // The band's background and the emblem, at the oversampled scale s.
@@ -139,8 +139,9 @@ void DrawBandShapes(HDC dc, const Scaler& s, int width, int height) {
                                  POINT{s(x + kAboutBandHeight + kStripeWidth), 0}, POINT{s(x + kStripeWidth), height}});
     counts.push_back(4);
   }
-  FillGradientIn(dc, UniqueRegion(CreatePolyPolygonRgn(points.data(), counts.data(), static_cast<int>(counts.size()), WINDING)),
-                 band, kStripeTop, kStripeBottom);
+  FillGradientIn(
+      dc, UniqueRegion(::CreatePolyPolygonRgn(points.data(), counts.data(), static_cast<int>(counts.size()), WINDING)),
+      band, kStripeTop, kStripeBottom);
   FillGradient(dc, RECT{0, height - s(2), width, height}, kFootLine, kFootLine);
 
   FillDisc(dc, s, kEmblemRadius + kRingWidth, kRing, kRing);
@@ -170,28 +171,28 @@ void Downsample(const Dib& source, Dib& target, int width, int height) {
 // Draws text at x, y over a one-pixel shadow; returns the x just after it.
 int DrawShadowedText(HDC dc, int x, int y, const std::wstring& text, COLORREF color, UINT dpi) {
   const int offset = ScaleTo(1, dpi);
-  SetTextColor(dc, kTextShadow);
-  TextOutW(dc, x + offset, y + offset, text.c_str(), static_cast<int>(text.size()));
-  SetTextColor(dc, color);
-  TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+  ::SetTextColor(dc, kTextShadow);
+  ::TextOutW(dc, x + offset, y + offset, text.c_str(), static_cast<int>(text.size()));
+  ::SetTextColor(dc, color);
+  ::TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
   SIZE size{0, 0};
-  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
   return x + size.cx;
 }
 
 // The program's name, its last word in a lighter colour, and the slogan under it.
 void DrawBandTexts(HDC dc, UINT dpi) {
-  SetBkMode(dc, TRANSPARENT);
+  ::SetBkMode(dc, TRANSPARENT);
   const std::wstring name = Wide(ProgramName);
   const std::size_t blank = name.rfind(L' ');
   UniqueFont name_font = CreateFontFor(TFontSpec{L"Tahoma", kNameHeight, true}, dpi);
-  HGDIOBJ old = SelectObject(dc, name_font.Get());
+  HGDIOBJ old = ::SelectObject(dc, name_font.Get());
   int x = DrawShadowedText(dc, ScaleTo(kTextX, dpi), ScaleTo(kNameY, dpi), name.substr(0, blank), kNameColor, dpi);
   if (blank != std::wstring::npos) DrawShadowedText(dc, x, ScaleTo(kNameY, dpi), name.substr(blank), kFreeColor, dpi);
   UniqueFont slogan_font = CreateFontFor(TFontSpec{L"Tahoma", kSloganHeight}, dpi);
-  SelectObject(dc, slogan_font.Get());
+  ::SelectObject(dc, slogan_font.Get());
   DrawShadowedText(dc, ScaleTo(kTextX, dpi) + ScaleTo(2, dpi), ScaleTo(kSloganY, dpi), kSlogan, kSloganColor, dpi);
-  SelectObject(dc, old);
+  ::SelectObject(dc, old);
 }
 
 }  // namespace
@@ -206,7 +207,7 @@ UniqueBitmap DrawAboutPicture(UINT dpi) {
       const BitmapDC dc(large.bitmap.Get());
       DrawBandShapes(dc.Get(), Scaler{dpi / 96.0 * kOversample}, width * kOversample, band * kOversample);
     }
-    GdiFlush();
+    ::GdiFlush();
     Downsample(large, picture, width, band);
   }
   {
@@ -215,6 +216,6 @@ UniqueBitmap DrawAboutPicture(UINT dpi) {
     FillGradient(dc.Get(), RECT{0, band, width, shade_end}, kShadeTop, kWhite);
     FillSolid(dc.Get(), RECT{0, shade_end, width, height}, kWhite);
   }
-  GdiFlush();
+  ::GdiFlush();
   return std::move(picture.bitmap);
 }

@@ -50,7 +50,7 @@ void TsTimerSpeedButton::SetHot(bool hot) {
 }
 
 void TsTimerSpeedButton::Invalidate() const {
-  if (owner_.Handle()) InvalidateRect(owner_.Handle(), &bounds_, FALSE);
+  if (owner_.Handle()) ::InvalidateRect(owner_.Handle(), &bounds_, FALSE);
 }
 
 void TsTimerSpeedButton::Press() {
@@ -110,8 +110,8 @@ void TsTimerSpeedButton::Paint(HDC dc) const {
   }
   if (TimeBtnState & tbFocusRect) {
     RECT focus = bounds_;
-    InflateRect(&focus, -owner_.Scale(3), -owner_.Scale(3));
-    DrawFocusRect(dc, &focus);
+    ::InflateRect(&focus, -owner_.Scale(3), -owner_.Scale(3));
+    ::DrawFocusRect(dc, &focus);
   }
 }
 
@@ -141,8 +141,8 @@ void TsSpinButton::SetPlacement(const RECT& bounds) {
 }
 
 void TsSpinButton::PlaceWindow() {
-  SetWindowPos(Handle(), nullptr, placement_.left, placement_.top, placement_.right - placement_.left,
-               placement_.bottom - placement_.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(Handle(), nullptr, placement_.left, placement_.top, placement_.right - placement_.left,
+                 placement_.bottom - placement_.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TsSpinButton::LayoutButtons() {
@@ -159,12 +159,12 @@ void TsSpinButton::SetEnabled(bool enabled) {
 }
 
 bool TsSpinButton::HoldsCapture(const TsTimerSpeedButton* button) const noexcept {
-  return button && pressed_ == button && GetCapture() == Handle();
+  return button && pressed_ == button && ::GetCapture() == Handle();
 }
 
 TsTimerSpeedButton* TsSpinButton::ButtonAt(POINT pt) noexcept {
   for (TsTimerSpeedButton* b : {&UpButton, &DownButton}) {
-    if (PtInRect(&b->BoundsRect(), pt)) return b;
+    if (::PtInRect(&b->BoundsRect(), pt)) return b;
   }
   return nullptr;
 }
@@ -178,7 +178,7 @@ void TsSpinButton::SetHot(TsTimerSpeedButton* button) {
 
 void TsSpinButton::CancelPress() {
   if (TsTimerSpeedButton* b = std::exchange(pressed_, nullptr)) b->Release(false);
-  if (GetCapture() == Handle()) ReleaseCapture();
+  if (::GetCapture() == Handle()) ::ReleaseCapture();
 }
 
 void TsSpinButton::PaintBackground(HDC dc, const RECT& client) {
@@ -196,17 +196,17 @@ LRESULT TsSpinButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       TsTimerSpeedButton* b = ButtonAt(PointOf(lp));
       if (!pressed_ && b && b->Enabled() && Enabled()) {
         pressed_ = b;
-        SetCapture(Handle());
+        ::SetCapture(Handle());
         b->Press();
       }
       return 0;
     }
     case WM_LBUTTONUP: {
       TsTimerSpeedButton* b = std::exchange(pressed_, nullptr);
-      if (GetCapture() == Handle()) ReleaseCapture();
+      if (::GetCapture() == Handle()) ::ReleaseCapture();
       if (b) {
         const POINT pt = PointOf(lp);
-        b->Release(PtInRect(&b->BoundsRect(), pt) != FALSE);
+        b->Release(::PtInRect(&b->BoundsRect(), pt) != FALSE);
       }
       return 0;
     }
@@ -216,7 +216,7 @@ LRESULT TsSpinButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_ENABLE:
       if (!wp) CancelPress();
-      InvalidateRect(Handle(), nullptr, FALSE);
+      ::InvalidateRect(Handle(), nullptr, FALSE);
       return 0;
     case WM_SHOWWINDOW:
       if (!wp) CancelPress();
@@ -230,9 +230,7 @@ LRESULT TsSpinButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSELEAVE:
       SetHot(nullptr);
       return 0;
-    case WM_SIZE:
-      InvalidateRect(Handle(), nullptr, FALSE);
-      return 0;
+    case WM_SIZE: ::InvalidateRect(Handle(), nullptr, FALSE); return 0;
     default:
       break;
   }
@@ -281,7 +279,7 @@ void TsBaseSpinEdit::ApplyDpi(UINT dpi) {
 void TsBaseSpinEdit::LayoutColumn() {
   if (!Handle() || !Button.Handle()) return;
   RECT window;
-  GetWindowRect(Handle(), &window);
+  ::GetWindowRect(Handle(), &window);
   const int width = window.right - window.left;
   const int height = window.bottom - window.top;
   const int column = ColumnWidth();
@@ -293,16 +291,16 @@ void TsBaseSpinEdit::LayoutColumn() {
 void TsBaseSpinEdit::UpdateFormatRect() {
   if (!Handle()) return;
   RECT window, client;
-  GetWindowRect(Handle(), &window);
-  GetClientRect(Handle(), &client);
+  ::GetWindowRect(Handle(), &window);
+  ::GetClientRect(Handle(), &client);
   const int column = Button.Handle() && Button.Visible() ? ColumnWidth() : 0;
   RECT r{0, 0, std::max<LONG>(window.right - window.left - column - kFormatRectGap, 1), client.bottom};
-  SendMessageW(Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
+  ::SendMessageW(Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
 }
 
 void TsBaseSpinEdit::UpdateColumnState() {
   if (!Handle() || !Button.Handle()) return;
-  const bool enabled = IsWindowEnabled(Handle()) != FALSE;
+  const bool enabled = ::IsWindowEnabled(Handle()) != FALSE;
   Button.SetEnabled(enabled);
   // The skin hides the column of a disabled field.
   Button.SetVisible(!loading_ && show_spin_buttons_ && enabled);
@@ -311,11 +309,11 @@ void TsBaseSpinEdit::UpdateColumnState() {
 
 LRESULT TsBaseSpinEdit::Paste() { return TsEdit::WndProc(WM_PASTE, 0, 0); }
 
-void TsBaseSpinEdit::Beep() { MessageBeep(MB_OK); }
+void TsBaseSpinEdit::Beep() { ::MessageBeep(MB_OK); }
 
 bool TsBaseSpinEdit::JumpToTabControl(WPARAM key) {
   if (key != VK_TAB && key != VK_RETURN) return false;
-  TWinControl* target = GetKeyState(VK_SHIFT) < 0 ? PrevTabControl : NextTabControl;
+  TWinControl* target = ::GetKeyState(VK_SHIFT) < 0 ? PrevTabControl : NextTabControl;
   if (!target) return false;
   target->SetFocus();
   return true;

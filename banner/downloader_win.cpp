@@ -62,9 +62,9 @@ void CreateFolderChain(const std::wstring& path) {
   for (std::size_t i = RootLength(path); i <= end; ++i) {
     if (!IsSeparator(path[i]) || i == 0 || IsSeparator(path[i - 1])) continue;
     const std::wstring folder = path.substr(0, i);
-    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-      if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return;
+      if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return;
     } else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       return;
     }

@@ -21,11 +21,11 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring alphabet = form.EditMask.Text();
   std::wstring password;
   LARGE_INTEGER frequency, start, end;
-  QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceFrequency(&frequency);
   application.ResetPassStatistics();
-  QueryPerformanceCounter(&start);
+  ::QueryPerformanceCounter(&start);
   form.GenRandomPass(alphabet, static_cast<std::int32_t>(count), password, form.PasswordSource());
-  QueryPerformanceCounter(&end);
+  ::QueryPerformanceCounter(&end);
 
   const double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
   std::printf("characters: %zu\nseconds: %.3f\ncharacters per second: %.1f million\n", password.size(), seconds,

@@ -25,15 +25,15 @@ namespace {
 
 double Seconds() {
   LARGE_INTEGER frequency, count;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&count);
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&count);
   return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 double PeakMegabytes() {
   PROCESS_MEMORY_COUNTERS counters = {};
   counters.cb = sizeof(counters);
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+  ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
   return static_cast<double>(std::max(counters.PeakWorkingSetSize, counters.PeakPagefileUsage)) / 1e6;
 }
 
@@ -64,18 +64,19 @@ int Make(const wchar_t* kind, const wchar_t* path, long megabytes) {
       bytes.append(reinterpret_cast<const char*>(line.data()), line.size() * 2);
     } else {
       char out[64];
-      const int n = WideCharToMultiByte(mode == L"utf8" ? CP_UTF8 : CP_ACP, 0, line.data(), static_cast<int>(line.size()),
-                                        out, sizeof(out), nullptr, nullptr);
+      const int n = ::WideCharToMultiByte(mode == L"utf8" ? CP_UTF8 : CP_ACP, 0, line.data(),
+                                          static_cast<int>(line.size()), out, sizeof(out), nullptr, nullptr);
       bytes.append(out, static_cast<std::size_t>(n));
     }
   }
-  HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD written = 0;
-  if (file == INVALID_HANDLE_VALUE || !WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+  if (file == INVALID_HANDLE_VALUE ||
+      !::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
     std::fprintf(stderr, "cannot write the file\n");
     return 1;
   }
-  CloseHandle(file);
+  ::CloseHandle(file);
   std::printf("made %zu bytes\n", bytes.size());
   return 0;
 }
@@ -95,7 +96,7 @@ int Load(const wchar_t* path, int repeats) {
     for (std::size_t k = 0; k < list.Count(); ++k) size += static_cast<double>(list[k].size());
   }
   WIN32_FILE_ATTRIBUTE_DATA data;
-  GetFileAttributesExW(path, GetFileExInfoStandard, &data);
+  ::GetFileAttributesExW(path, GetFileExInfoStandard, &data);
   const double bytes = static_cast<double>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
   std::sort(times.begin(), times.end());
   const double median = times[times.size() / 2];
@@ -112,18 +113,19 @@ int Floor(const wchar_t* path, int repeats) {
   double bytes = 0;
   for (int i = 0; i < repeats; ++i) {
     double start = Seconds();
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     LARGE_INTEGER size;
-    if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) return 1;
+    if (file == INVALID_HANDLE_VALUE || !::GetFileSizeEx(file, &size)) return 1;
     const auto n = static_cast<DWORD>(size.QuadPart);
     std::unique_ptr<char[]> in(new char[n]);
     DWORD done = 0;
-    ReadFile(file, in.get(), n, &done, nullptr);
-    CloseHandle(file);
+    ::ReadFile(file, in.get(), n, &done, nullptr);
+    ::CloseHandle(file);
     read = std::min(read, Seconds() - start);
     start = Seconds();
     std::unique_ptr<wchar_t[]> out(new wchar_t[n]);
-    MultiByteToWideChar(CP_ACP, 0, in.get(), static_cast<int>(n), out.get(), static_cast<int>(n));
+    ::MultiByteToWideChar(CP_ACP, 0, in.get(), static_cast<int>(n), out.get(), static_cast<int>(n));
     convert = std::min(convert, Seconds() - start);
     start = Seconds();
     const std::wstring_view text(out.get(), n);

@@ -17,7 +17,7 @@ namespace {
 
 double PeakMegabytes() {
   PROCESS_MEMORY_COUNTERS counters{};
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
   return static_cast<double>(counters.PeakWorkingSetSize) / 1e6;
 }
 
@@ -40,15 +40,15 @@ int wmain(int argc, wchar_t** argv) {
   application.ProcessMessages();
   idle = PeakMegabytes();
   LARGE_INTEGER frequency, t0, t1;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&t0);
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&t0);
   try {
     form.GenRandomFile(file, static_cast<std::int32_t>(count));
     result = 0;
   } catch (...) {
     application.HandleException(std::current_exception());
   }
-  QueryPerformanceCounter(&t1);
+  ::QueryPerformanceCounter(&t1);
   seconds = static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(frequency.QuadPart);
   std::printf("passwords: %ld\ngeneration and save: %.3f s\npeak memory beyond the idle process: %.1f MB\n", count,
               seconds, PeakMegabytes() - idle);

@@ -11,7 +11,7 @@
 
 void CryptoDrawSource::Refill(std::span<std::uint8_t> bytes) {
   const NTSTATUS status =
-      BCryptGenRandom(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+      ::BCryptGenRandom(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
   if (status < 0) {
     char code[16];
     snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(status));

@@ -36,12 +36,12 @@ WideText Widen(UINT codePage, DWORD flags, std::span<const std::uint8_t> bytes) 
   const auto* in = reinterpret_cast<const char*>(bytes.data());
   const int n = static_cast<int>(bytes.size());
   text.data.reset(new wchar_t[bytes.size()]);
-  int done = MultiByteToWideChar(codePage, flags, in, n, text.data.get(), n);
-  if (done == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-    const int needed = MultiByteToWideChar(codePage, flags, in, n, nullptr, 0);
+  int done = ::MultiByteToWideChar(codePage, flags, in, n, text.data.get(), n);
+  if (done == 0 && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    const int needed = ::MultiByteToWideChar(codePage, flags, in, n, nullptr, 0);
     if (needed > 0) {
       text.data.reset(new wchar_t[static_cast<std::size_t>(needed)]);
-      done = MultiByteToWideChar(codePage, flags, in, n, text.data.get(), needed);
+      done = ::MultiByteToWideChar(codePage, flags, in, n, text.data.get(), needed);
     }
   }
   text.size = done > 0 ? static_cast<std::size_t>(done) : 0;
@@ -86,7 +86,8 @@ void ForEachPiece(std::wstring_view text, PieceFn&& piece) {
 std::string Narrow(std::wstring_view text) {
   std::size_t total = 0;
   ForEachPiece(text, [&total](std::wstring_view piece) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, piece.data(), static_cast<int>(piece.size()), nullptr, 0, nullptr, nullptr);
+    const int n =
+        ::WideCharToMultiByte(CP_ACP, 0, piece.data(), static_cast<int>(piece.size()), nullptr, 0, nullptr, nullptr);
     if (n <= 0) throw EWriteError();
     total += static_cast<std::size_t>(n);
   });
@@ -94,8 +95,8 @@ std::string Narrow(std::wstring_view text) {
   std::size_t done = 0;
   ForEachPiece(text, [&bytes, &done](std::wstring_view piece) {
     const int room = static_cast<int>(bytes.size() - done < INT_MAX ? bytes.size() - done : INT_MAX);
-    const int n = WideCharToMultiByte(CP_ACP, 0, piece.data(), static_cast<int>(piece.size()), bytes.data() + done,
-                                      room, nullptr, nullptr);
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, piece.data(), static_cast<int>(piece.size()), bytes.data() + done,
+                                        room, nullptr, nullptr);
     if (n <= 0) throw EWriteError();
     done += static_cast<std::size_t>(n);
   });

@@ -5,9 +5,9 @@
 
 void SeedRandom() {
   LARGE_INTEGER count;
-  if (QueryPerformanceCounter(&count)) {
+  if (::QueryPerformanceCounter(&count)) {
     RandomState = static_cast<std::uint32_t>(count.QuadPart);
   } else {
-    RandomState = GetTickCount();
+    RandomState = ::GetTickCount();
   }
 }

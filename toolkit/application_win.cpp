@@ -32,7 +32,7 @@ struct SyncRequest {
 struct SyncQueue {
   std::mutex lock;
   std::deque<SyncRequest*> requests;
-  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // set while requests wait
+  HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);  // set while requests wait
   HWND window = nullptr;                                        // woken with WM_NULL
   DWORD gui_thread = 0;
 };
@@ -44,7 +44,7 @@ SyncQueue& Queue() {
 
 LONGLONG Now() {
   LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
+  ::QueryPerformanceCounter(&t);
   return t.QuadPart;
 }
 
@@ -52,19 +52,19 @@ LONGLONG Now() {
 
 TApplication::TApplication() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  RegisterWindowClass(kWindowClass, &TApplication::WindowProc, 0, nullptr, LoadIconW(instance, MAKEINTRESOURCEW(1)));
-  handle_ = CreateWindowExW(0, kWindowClass, L"Tarvelin", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  ::InitCommonControlsEx(&icc);
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  RegisterWindowClass(kWindowClass, &TApplication::WindowProc, 0, nullptr, ::LoadIconW(instance, MAKEINTRESOURCEW(1)));
+  handle_ = ::CreateWindowExW(0, kWindowClass, L"Tarvelin", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
   if (!handle_) throw EOutOfResources(u"Cannot create a window");
   LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceFrequency(&frequency);
   ticks_per_ms_ = std::max<LONGLONG>(frequency.QuadPart / 1000, 1);
   SyncQueue& q = Queue();
   {
     std::lock_guard guard(q.lock);
     q.window = handle_;
-    q.gui_thread = GetCurrentThreadId();
+    q.gui_thread = ::GetCurrentThreadId();
   }
   previous_ = Application;
   Application = this;
@@ -76,7 +76,7 @@ TApplication::~TApplication() {
     std::lock_guard guard(q.lock);
     q.window = previous_ ? previous_->handle_ : nullptr;
   }
-  DestroyWindow(handle_);
+  ::DestroyWindow(handle_);
   if (Application == this) Application = previous_;
 }
 
@@ -90,7 +90,7 @@ void TApplication::UnregisterForm(TForm* form) {
   if (main_form_ == form) main_form_ = nullptr;
 }
 
-void TApplication::Terminate() { PostQuitMessage(0); }
+void TApplication::Terminate() { ::PostQuitMessage(0); }
 
 void TApplication::Run() {
   if (main_form_) main_form_->Show();
@@ -98,15 +98,15 @@ void TApplication::Run() {
 }
 
 bool TApplication::ProcessMessage(MSG& msg) {
-  if (!PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE) &&
-      !PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  if (!::PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE) &&
+      !::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     return false;
   }
   if (msg.message == WM_QUIT) {
     terminated_ = true;
   } else if (!PreTranslate(msg)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
   }
   return true;
 }
@@ -115,7 +115,7 @@ bool TApplication::PreTranslate(MSG& msg) {
   if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
   try {
     if (TWinControl* control = TWinControl::FromHandle(msg.hwnd); control && control->PreTranslateKey(msg)) return true;
-    auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
+    auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(::GetAncestor(msg.hwnd, GA_ROOT)));
     return form && form->DialogKey(msg);
   } catch (...) {
     HandleException(std::current_exception());
@@ -131,9 +131,9 @@ void TApplication::HandleMessage() {
 void TApplication::Idle() {
   CheckSynchronize();
   MSG msg;
-  if (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) return;
+  if (::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) return;
   HANDLE event = Queue().event;
-  MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  ::MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 void TApplication::ProcessMessages() {
@@ -161,7 +161,7 @@ void TApplication::ProcessMessagesIfDue() {
 
 void TApplication::HandleException(std::exception_ptr failure) noexcept {
   try {
-    if (HWND capture = GetCapture()) SendMessageW(capture, WM_CANCELMODE, 0, 0);
+    if (HWND capture = ::GetCapture()) ::SendMessageW(capture, WM_CANCELMODE, 0, 0);
     bool silent = false;
     std::u16string text = FailureMessage(failure, silent);
     if (!silent) ShowException(std::move(text));
@@ -171,13 +171,13 @@ void TApplication::HandleException(std::exception_ptr failure) noexcept {
 }
 
 void TApplication::ShowException(std::u16string message) {
-  HWND owner = GetActiveWindow();
+  HWND owner = ::GetActiveWindow();
   if (!owner) owner = handle_;
   ShowMessageBox(owner, Wide(WithFullStop(std::move(message))), Title, MB_OK | MB_ICONERROR);
 }
 
 int TApplication::ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
-  const HWND focus = GetFocus();
+  const HWND focus = ::GetFocus();
   // The box itself disables and enables its owner, so activation returns there when it closes.
   std::vector<HWND> disabled;
   if (owner != handle_) disabled = DisableTaskWindows(owner);
@@ -191,7 +191,7 @@ int TApplication::ShowMessageBox(HWND owner, const std::wstring& text, const std
     throw;
   }
   EnableWindows(disabled);
-  if (focus && IsWindow(focus)) ::SetFocus(focus);
+  if (focus && ::IsWindow(focus)) ::SetFocus(focus);
   return result;
 }
 
@@ -200,41 +200,41 @@ std::vector<HWND> TApplication::DisableTaskWindows(HWND except) {
     HWND except;
     std::vector<HWND> windows;
   } collect{except, {}};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
       [](HWND hwnd, LPARAM lp) -> BOOL {
         auto* c = reinterpret_cast<Collect*>(lp);
-        if (hwnd != c->except && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) c->windows.push_back(hwnd);
+        if (hwnd != c->except && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) c->windows.push_back(hwnd);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&collect));
-  for (HWND hwnd : collect.windows) EnableWindow(hwnd, FALSE);
+  for (HWND hwnd : collect.windows) ::EnableWindow(hwnd, FALSE);
   return collect.windows;
 }
 
 void TApplication::EnableWindows(const std::vector<HWND>& windows) {
   for (HWND hwnd : windows) {
-    if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
+    if (::IsWindow(hwnd)) ::EnableWindow(hwnd, TRUE);
   }
 }
 
 void TApplication::Synchronize(const std::function<void()>& work) {
   SyncQueue& q = Queue();
-  if (GetCurrentThreadId() == q.gui_thread) {
+  if (::GetCurrentThreadId() == q.gui_thread) {
     work();
     return;
   }
-  SyncRequest request{&work, nullptr, UniqueKernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr))};
+  SyncRequest request{&work, nullptr, UniqueKernelHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr))};
   if (!request.done) throw EOutOfResources(u"Cannot create an event");
   HWND window;
   {
     std::lock_guard guard(q.lock);
     q.requests.push_back(&request);
-    SetEvent(q.event);
+    ::SetEvent(q.event);
     window = q.window;
   }
-  if (window) PostMessageW(window, WM_NULL, 0, 0);
-  WaitForSingleObject(request.done.Get(), INFINITE);
+  if (window) ::PostMessageW(window, WM_NULL, 0, 0);
+  ::WaitForSingleObject(request.done.Get(), INFINITE);
   if (request.failure) std::rethrow_exception(request.failure);
 }
 
@@ -244,7 +244,7 @@ bool TApplication::CheckSynchronize() {
   {
     std::lock_guard guard(q.lock);
     batch.swap(q.requests);
-    ResetEvent(q.event);
+    ::ResetEvent(q.event);
   }
   for (SyncRequest* request : batch) {
     try {
@@ -252,7 +252,7 @@ bool TApplication::CheckSynchronize() {
     } catch (...) {
       request->failure = std::current_exception();
     }
-    SetEvent(request->done.Get());
+    ::SetEvent(request->done.Get());
   }
   return !batch.empty();
 }
@@ -262,5 +262,5 @@ LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
     Application->CheckSynchronize();
     return 0;
   }
-  return DefWindowProcW(hwnd, msg, wp, lp);
+  return ::DefWindowProcW(hwnd, msg, wp, lp);
 }

@@ -12,13 +12,13 @@ namespace {
 
 // Puts bytes on the open clipboard in format; false when the system refuses.
 bool PutOnClipboard(UINT format, const void* data, std::size_t size) {
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
   if (!memory) throw std::bad_alloc();
-  void* target = GlobalLock(memory);
+  void* target = ::GlobalLock(memory);
   std::memcpy(target, data, size);
-  GlobalUnlock(memory);
-  if (!SetClipboardData(format, memory)) {
-    GlobalFree(memory);
+  ::GlobalUnlock(memory);
+  if (!::SetClipboardData(format, memory)) {
+    ::GlobalFree(memory);
     return false;
   }
   return true;
@@ -39,45 +39,45 @@ void TEdit::Create(TContainer& parent, const TRect96& bounds, const TFontSpec& f
   SetMaxLength(0);
 }
 
-bool TEdit::ReadOnly() const noexcept { return GetWindowLongW(Handle(), GWL_STYLE) & ES_READONLY; }
-void TEdit::SetReadOnly(bool read_only) { SendMessageW(Handle(), EM_SETREADONLY, read_only ? TRUE : FALSE, 0); }
-bool TEdit::NumbersOnly() const noexcept { return GetWindowLongW(Handle(), GWL_STYLE) & ES_NUMBER; }
+bool TEdit::ReadOnly() const noexcept { return ::GetWindowLongW(Handle(), GWL_STYLE) & ES_READONLY; }
+void TEdit::SetReadOnly(bool read_only) { ::SendMessageW(Handle(), EM_SETREADONLY, read_only ? TRUE : FALSE, 0); }
+bool TEdit::NumbersOnly() const noexcept { return ::GetWindowLongW(Handle(), GWL_STYLE) & ES_NUMBER; }
 
 void TEdit::SetMaxLength(int length) {
   max_length_ = length;
   // 0 lifts the system's default limit of 30,000 typed characters.
-  SendMessageW(Handle(), EM_SETLIMITTEXT, static_cast<WPARAM>(std::max(length, 0)), 0);
+  ::SendMessageW(Handle(), EM_SETLIMITTEXT, static_cast<WPARAM>(std::max(length, 0)), 0);
 }
 
 void TEdit::SetPlaceholder(const std::wstring& text) {
-  SendMessageW(Handle(), EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+  ::SendMessageW(Handle(), EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 // The caret goes to the start, so a long text shows its beginning while all of it is selected.
-void TEdit::SelectAll() { SetSelection(GetWindowTextLengthW(Handle()), 0); }
-void TEdit::SetSelection(int start, int end) { SendMessageW(Handle(), EM_SETSEL, start, end); }
+void TEdit::SelectAll() { SetSelection(::GetWindowTextLengthW(Handle()), 0); }
+void TEdit::SetSelection(int start, int end) { ::SendMessageW(Handle(), EM_SETSEL, start, end); }
 
 std::pair<int, int> TEdit::Selection() const {
   DWORD start = 0, end = 0;
-  SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  ::SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   return {static_cast<int>(start), static_cast<int>(end)};
 }
 
-void TEdit::CopyToClipboard() { SendMessageW(Handle(), WM_COPY, 0, 0); }
+void TEdit::CopyToClipboard() { ::SendMessageW(Handle(), WM_COPY, 0, 0); }
 
 void TEdit::CopySelectionPrivately() {
   const auto [start, end] = Selection();
   if (start >= end) return;  // an empty selection leaves the clipboard as it was
   const std::wstring text = Text().substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
-  if (!OpenClipboard(Handle())) return;
-  EmptyClipboard();
+  if (!::OpenClipboard(Handle())) return;
+  ::EmptyClipboard();
   PutOnClipboard(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
   // Marks that keep the copy out of the clipboard history and the cloud clipboard.
   const DWORD no = 0;
-  PutOnClipboard(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"), &no, sizeof no);
-  PutOnClipboard(RegisterClipboardFormatW(L"CanIncludeInClipboardHistory"), &no, sizeof no);
-  PutOnClipboard(RegisterClipboardFormatW(L"CanUploadToCloudClipboard"), &no, sizeof no);
-  CloseClipboard();
+  PutOnClipboard(::RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"), &no, sizeof no);
+  PutOnClipboard(::RegisterClipboardFormatW(L"CanIncludeInClipboardHistory"), &no, sizeof no);
+  PutOnClipboard(::RegisterClipboardFormatW(L"CanUploadToCloudClipboard"), &no, sizeof no);
+  ::CloseClipboard();
 }
 
 LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -124,10 +124,10 @@ bool TEdit::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_CTLCOLORSTATIC: {
       const auto dc = reinterpret_cast<HDC>(wp);
       const SkinColors& skin = Skin(Section());
-      SetTextColor(dc, Enabled() ? FontColor(Font()) : skin.disabledText);
-      SetBkColor(dc, skin.face);
-      SetDCBrushColor(dc, skin.face);
-      result = reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+      ::SetTextColor(dc, Enabled() ? FontColor(Font()) : skin.disabledText);
+      ::SetBkColor(dc, skin.face);
+      ::SetDCBrushColor(dc, skin.face);
+      result = reinterpret_cast<LRESULT>(::GetStockObject(DC_BRUSH));
       return true;
     }
     default:
@@ -139,22 +139,22 @@ bool TEdit::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 // TsEdit
 
 void TsEdit::PaintFrame() {
-  const HDC dc = GetWindowDC(Handle());
+  const HDC dc = ::GetWindowDC(Handle());
   RECT r, client;
-  GetWindowRect(Handle(), &r);
-  GetClientRect(Handle(), &client);
-  MapWindowPoints(Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
-  OffsetRect(&client, -r.left, -r.top);
-  OffsetRect(&r, -r.left, -r.top);
+  ::GetWindowRect(Handle(), &r);
+  ::GetClientRect(Handle(), &client);
+  ::MapWindowPoints(Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+  ::OffsetRect(&client, -r.left, -r.top);
+  ::OffsetRect(&r, -r.left, -r.top);
   const SkinColors& skin = Skin(Section());
   const COLORREF color = Focused() ? skin.focusBorder : hot_ ? skin.hotBorder : skin.border;
   // A border wider than the frame line is filled with the field's face, so it reads as padding.
-  const int saved = SaveDC(dc);
-  ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+  const int saved = ::SaveDC(dc);
+  ::ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
   FillSolid(dc, r, skin.face);
-  RestoreDC(dc, saved);
+  ::RestoreDC(dc, saved);
   FrameSolid(dc, r, Enabled() ? color : skin.border);
-  ReleaseDC(Handle(), dc);
+  ::ReleaseDC(Handle(), dc);
 }
 
 LRESULT TsEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -225,12 +225,12 @@ LRESULT TsButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (!hot_) {
         hot_ = true;
         TrackPointerLeave(Handle());
-        InvalidateRect(Handle(), nullptr, FALSE);
+        ::InvalidateRect(Handle(), nullptr, FALSE);
       }
       break;
     case WM_MOUSELEAVE:
       hot_ = false;
-      InvalidateRect(Handle(), nullptr, FALSE);
+      ::InvalidateRect(Handle(), nullptr, FALSE);
       break;
     case WM_ERASEBKGND:
       return 1;
@@ -253,7 +253,7 @@ void TsButton::Draw(const DRAWITEMSTRUCT& item) {
   FrameSolid(dc, r, border);
   if (focused && !pressed) {
     RECT inner = r;
-    InflateRect(&inner, -1, -1);
+    ::InflateRect(&inner, -1, -1);
     FrameSolid(dc, inner, border);
   }
 
@@ -261,9 +261,9 @@ void TsButton::Draw(const DRAWITEMSTRUCT& item) {
   const UINT dpi = Dpi();
   const int icon = (images_ && image_index_ >= 0) ? images_->SizeFor(dpi) : 0;
   const int gap = (icon && !caption.empty()) ? Scale(6) : 0;
-  const HGDIOBJ old_font = SelectObject(dc, FontHandle());
+  const HGDIOBJ old_font = ::SelectObject(dc, FontHandle());
   SIZE text{0, 0};
-  if (!caption.empty()) GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+  if (!caption.empty()) ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
   const int content = icon + gap + text.cx;
   int x = r.left + (r.right - r.left - content) / 2;
   if (icon) {
@@ -271,16 +271,16 @@ void TsButton::Draw(const DRAWITEMSTRUCT& item) {
     x += icon + gap;
   }
   if (!caption.empty()) {
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, disabled ? skin.disabledText : skin.text);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, disabled ? skin.disabledText : skin.text);
     RECT tr{x, r.top, r.right, r.bottom};
-    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   }
-  SelectObject(dc, old_font);
+  ::SelectObject(dc, old_font);
   if (focused && !(item.itemState & ODS_NOFOCUSRECT)) {
     RECT fr = r;
-    InflateRect(&fr, -Scale(3), -Scale(3));
-    DrawFocusRect(dc, &fr);
+    ::InflateRect(&fr, -Scale(3), -Scale(3));
+    ::DrawFocusRect(dc, &fr);
   }
 }
 
@@ -305,20 +305,20 @@ void TsGroupBox::PaintBackground(HDC dc, const RECT& client) {
   const SkinColors& skin = Skin(Section());
   FillSolid(dc, client, skin.face);
   const std::wstring caption = Text();
-  const HGDIOBJ old_font = SelectObject(dc, FontHandle());
+  const HGDIOBJ old_font = ::SelectObject(dc, FontHandle());
   TEXTMETRICW tm;
-  GetTextMetricsW(dc, &tm);
+  ::GetTextMetricsW(dc, &tm);
   SIZE text{0, 0};
-  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+  ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
   // The frame runs through the middle of the caption line; the caption interrupts it.
   const int line = tm.tmHeight / 2;
   FrameSolid(dc, RECT{client.left, client.top + line, client.right, client.bottom}, skin.border);
   const int left = Scale(8);
   FillSolid(dc, RECT{left - Scale(2), client.top, left + text.cx + Scale(2), client.top + tm.tmHeight}, skin.face);
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, FontColor(Font()));
-  TextOutW(dc, left, client.top, caption.c_str(), static_cast<int>(caption.size()));
-  SelectObject(dc, old_font);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, FontColor(Font()));
+  ::TextOutW(dc, left, client.top, caption.c_str(), static_cast<int>(caption.size()));
+  ::SelectObject(dc, old_font);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -333,7 +333,7 @@ HICON TsAlphaImageList::Icon(int index, UINT dpi) const {
     const int px = SizeFor(dpi);
     for (int id : ids_) {
       icons_.emplace_back(static_cast<HICON>(
-          LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, px, px, LR_DEFAULTCOLOR)));
+          ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, px, px, LR_DEFAULTCOLOR)));
     }
     loaded_dpi_ = dpi;
   }
@@ -343,7 +343,7 @@ HICON TsAlphaImageList::Icon(int index, UINT dpi) const {
 void TsAlphaImageList::Draw(HDC dc, int index, int x, int y, UINT dpi) const {
   if (HICON icon = Icon(index, dpi)) {
     const int px = SizeFor(dpi);
-    DrawIconEx(dc, x, y, icon, px, px, 0, nullptr, DI_NORMAL);
+    ::DrawIconEx(dc, x, y, icon, px, px, 0, nullptr, DI_NORMAL);
   }
 }
 
@@ -401,23 +401,23 @@ UINT TLabel::Format() const {
 
 int TLabel::TextHeight96() const {
   const UINT dpi = Parent() ? Parent()->Dpi() : 96;
-  const HDC dc = GetDC(nullptr);
-  const HGDIOBJ old = SelectObject(dc, FontFor(dpi));
+  const HDC dc = ::GetDC(nullptr);
+  const HGDIOBJ old = ::SelectObject(dc, FontFor(dpi));
   RECT r{0, 0, ScaleTo(Bounds96().width, dpi), 0};
-  DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, Format() | DT_CALCRECT);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return MulDiv(r.bottom - r.top, 96, static_cast<int>(dpi));
+  ::DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, Format() | DT_CALCRECT);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(nullptr, dc);
+  return ::MulDiv(r.bottom - r.top, 96, static_cast<int>(dpi));
 }
 
 void TLabel::Paint(HDC dc, const RECT& bounds) {
   const UINT dpi = Parent() ? Parent()->Dpi() : 96;
-  const HGDIOBJ old = SelectObject(dc, FontFor(dpi));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, font_spec_.color == CLR_INVALID ? SkinFontColor() : font_spec_.color);
+  const HGDIOBJ old = ::SelectObject(dc, FontFor(dpi));
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, font_spec_.color == CLR_INVALID ? SkinFontColor() : font_spec_.color);
   RECT r = bounds;
-  DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, Format());
-  SelectObject(dc, old);
+  ::DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, Format());
+  ::SelectObject(dc, old);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -445,13 +445,13 @@ void TImage::ApplyDpi(UINT dpi) {
 void TImage::Paint(HDC dc, const RECT& bounds) {
   if (!bitmap_) return;
   BITMAP info{};
-  GetObjectW(bitmap_.Get(), sizeof info, &info);
-  const HDC mem = CreateCompatibleDC(dc);
-  const HGDIOBJ old = SelectObject(mem, bitmap_.Get());
+  ::GetObjectW(bitmap_.Get(), sizeof info, &info);
+  const HDC mem = ::CreateCompatibleDC(dc);
+  const HGDIOBJ old = ::SelectObject(mem, bitmap_.Get());
   // The picture is centred in the control.
   const int x = bounds.left + (bounds.right - bounds.left - info.bmWidth) / 2;
   const int y = bounds.top + (bounds.bottom - bounds.top - info.bmHeight) / 2;
-  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, mem, 0, 0, SRCCOPY);
-  SelectObject(mem, old);
-  DeleteDC(mem);
+  ::BitBlt(dc, x, y, info.bmWidth, info.bmHeight, mem, 0, 0, SRCCOPY);
+  ::SelectObject(mem, old);
+  ::DeleteDC(mem);
 }

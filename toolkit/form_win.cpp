@@ -17,11 +17,11 @@ DWORD FormStyle() { return WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
 RECT MonitorRect(HMONITOR monitor, bool work_area) {
   MONITORINFO mi{sizeof mi, {}, {}, 0};
-  GetMonitorInfoW(monitor, &mi);
+  ::GetMonitorInfoW(monitor, &mi);
   return work_area ? mi.rcWork : mi.rcMonitor;
 }
 
-bool Usable(HWND hwnd) { return hwnd && IsWindow(hwnd) && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
+bool Usable(HWND hwnd) { return hwnd && ::IsWindow(hwnd) && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd); }
 
 }  // namespace
 
@@ -39,7 +39,7 @@ TForm::TForm(TBorderStyle border, TPosition position, int client_width, int clie
   }
   CreateOwnWindow(kFormClass, FormStyle(), ex_style, nullptr, TRect96{0, 0, client_width, client_height}, owner);
   Application->RegisterForm(this);
-  const UINT dpi = GetDpiForWindow(Handle());
+  const UINT dpi = ::GetDpiForWindow(Handle());
   ApplyDpi(dpi ? dpi : 96);
   SetFont(font);
 }
@@ -50,37 +50,38 @@ TForm::~TForm() {
 
 RECT TForm::WindowRectFor(UINT dpi) const {
   RECT r{0, 0, ScaleTo(Bounds96().width, dpi), ScaleTo(Bounds96().height, dpi)};
-  AdjustWindowRectExForDpi(&r, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)), dpi);
+  ::AdjustWindowRectExForDpi(&r, static_cast<DWORD>(::GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(::GetWindowLongW(Handle(), GWL_EXSTYLE)), dpi);
   return r;
 }
 
 void TForm::PlaceWindow() {
   const RECT r = WindowRectFor(Dpi());
-  SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::PlaceFirstTime() {
   placed_ = true;
   RECT w;
-  GetWindowRect(Handle(), &w);
+  ::GetWindowRect(Handle(), &w);
   const LONG width = w.right - w.left, height = w.bottom - w.top;
-  const HMONITOR primary = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  const HMONITOR primary = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
   RECT area = MonitorRect(primary, false);
   RECT bounds = area;  // the window is kept inside this rectangle
   switch (position_) {
     case TPosition::ScreenCenter:
       break;
     case TPosition::MainFormCenter:
-      if (TForm* main = Application->MainForm(); main && main != this && IsWindowVisible(main->Handle())) {
-        GetWindowRect(main->Handle(), &area);
-        bounds = MonitorRect(MonitorFromWindow(main->Handle(), MONITOR_DEFAULTTONEAREST), true);
+      if (TForm* main = Application->MainForm(); main && main != this && ::IsWindowVisible(main->Handle())) {
+        ::GetWindowRect(main->Handle(), &area);
+        bounds = MonitorRect(::MonitorFromWindow(main->Handle(), MONITOR_DEFAULTTONEAREST), true);
       }
       break;
     case TPosition::DesktopCenter:
-      area = RECT{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
-      area.right = area.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
-      area.bottom = area.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+      area = RECT{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
+      area.right = area.left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
+      area.bottom = area.top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
       bounds = area;
       break;
   }
@@ -88,28 +89,28 @@ void TForm::PlaceFirstTime() {
   LONG y = area.top + (area.bottom - area.top - height) / 2;
   x = std::max(std::min(x, bounds.right - width), bounds.left);
   y = std::max(std::min(y, bounds.bottom - height), bounds.top);
-  SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::Show() {
   if (!placed_) PlaceFirstTime();
-  ShowWindow(Handle(), SW_SHOW);
+  ::ShowWindow(Handle(), SW_SHOW);
 }
 
 int TForm::ShowModal() {
-  const HWND previous = GetActiveWindow();
+  const HWND previous = ::GetActiveWindow();
   std::vector<HWND> disabled = TApplication::DisableTaskWindows(Handle());
   modal_ = true;
   modal_result_ = mrNone;
   ScopeExit restore([&] {
     // The other windows are enabled before this one hides, so the activation returns to them.
     TApplication::EnableWindows(disabled);
-    ShowWindow(Handle(), SW_HIDE);
-    if (previous && IsWindow(previous)) SetActiveWindow(previous);
+    ::ShowWindow(Handle(), SW_HIDE);
+    if (previous && ::IsWindow(previous)) ::SetActiveWindow(previous);
     modal_ = false;
   });
   Show();
-  SetActiveWindow(Handle());
+  ::SetActiveWindow(Handle());
   while (modal_result_ == mrNone) {
     Application->HandleMessage();
     if (Application->Terminated() && modal_result_ == mrNone) modal_result_ = mrCancel;
@@ -121,9 +122,9 @@ void TForm::SetCursorShape(LPCWSTR cursor) noexcept {
   if (cursor == cursor_) return;
   cursor_ = cursor;
   POINT p;
-  if (Handle() && GetCursorPos(&p) && WindowFromPoint(p) == Handle() &&
-      SendMessageW(Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)) == HTCLIENT) {
-    SendMessageW(Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  if (Handle() && ::GetCursorPos(&p) && ::WindowFromPoint(p) == Handle() &&
+      ::SendMessageW(Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)) == HTCLIENT) {
+    ::SendMessageW(Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   }
 }
 
@@ -133,17 +134,17 @@ void TForm::Close() {
   } else if (Application->MainForm() == this) {
     Application->Terminate();
   } else {
-    ShowWindow(Handle(), SW_HIDE);
+    ::ShowWindow(Handle(), SW_HIDE);
   }
 }
 
 void TForm::AddToolTip(TWinControl& control, const std::wstring& text) {
   if (!tooltip_) {
-    tooltip_.Reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                                   GetModuleHandleW(nullptr), nullptr));
+    tooltip_.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                                     ::GetModuleHandleW(nullptr), nullptr));
     if (!tooltip_) throw EOutOfResources(u"Cannot create a window");
-    SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, Scale(420));
+    ::SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, Scale(420));
   }
   TTTOOLINFOW info{};
   info.cbSize = sizeof info;
@@ -151,7 +152,7 @@ void TForm::AddToolTip(TWinControl& control, const std::wstring& text) {
   info.hwnd = Handle();
   info.uId = reinterpret_cast<UINT_PTR>(control.Handle());
   info.lpszText = const_cast<wchar_t*>(text.c_str());
-  SendMessageW(tooltip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  ::SendMessageW(tooltip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void TForm::FocusArrived(TWinControl* control) {
@@ -163,7 +164,7 @@ void TForm::FocusArrived(TWinControl* control) {
 }
 
 void TForm::FocusFirst() {
-  if (HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE)) ::SetFocus(first);
+  if (HWND first = ::GetNextDlgTabItem(Handle(), nullptr, FALSE)) ::SetFocus(first);
 }
 
 bool TForm::DialogKey(const MSG& msg) {
@@ -173,33 +174,33 @@ bool TForm::DialogKey(const MSG& msg) {
       key != VK_DOWN) {
     return false;
   }
-  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
-  const HWND focus = GetFocus();
-  if (!focus || !IsChild(Handle(), focus)) {
+  if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return false;
+  const HWND focus = ::GetFocus();
+  if (!focus || !::IsChild(Handle(), focus)) {
     if (key == VK_TAB) FocusFirst();
     return key == VK_TAB;
   }
-  const auto code = static_cast<UINT>(SendMessageW(focus, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg)));
+  const auto code = static_cast<UINT>(::SendMessageW(focus, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg)));
   if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
-  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  const bool shift = ::GetKeyState(VK_SHIFT) < 0;
   switch (key) {
     case VK_TAB:
       if (code & DLGC_WANTTAB) return false;
-      if (HWND next = GetNextDlgTabItem(Handle(), focus, shift ? TRUE : FALSE)) ::SetFocus(next);
+      if (HWND next = ::GetNextDlgTabItem(Handle(), focus, shift ? TRUE : FALSE)) ::SetFocus(next);
       break;
     case VK_RETURN:
-      if (code & DLGC_BUTTON) SendMessageW(focus, BM_CLICK, 0, 0);
+      if (code & DLGC_BUTTON) ::SendMessageW(focus, BM_CLICK, 0, 0);
       return true;
     case VK_ESCAPE:
       return true;
     default:  // arrows move among the controls of one parent, unless the control wants them
       if (code & DLGC_WANTARROWS) return false;
-      if (HWND next = GetNextDlgTabItem(GetParent(focus), focus, (key == VK_LEFT || key == VK_UP) ? TRUE : FALSE)) {
+      if (HWND next = ::GetNextDlgTabItem(::GetParent(focus), focus, (key == VK_LEFT || key == VK_UP) ? TRUE : FALSE)) {
         ::SetFocus(next);
       }
       break;
   }
-  SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  ::SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
   return true;
 }
 
@@ -227,14 +228,15 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_SETCURSOR:
       if (cursor_ && reinterpret_cast<HWND>(wp) == Handle() && LOWORD(lp) == HTCLIENT) {
-        SetCursor(LoadCursorW(nullptr, cursor_));
+        ::SetCursor(::LoadCursorW(nullptr, cursor_));
         return TRUE;
       }
       break;
     case WM_DPICHANGED: {
       const RECT* suggested = reinterpret_cast<const RECT*>(lp);
       ApplyDpi(HIWORD(wp));
-      SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
     default:

@@ -29,9 +29,9 @@ public:
   // Closes the owned handle, keeping the thread's last-error code of an earlier failure.
   void Reset(Type h = Traits::Invalid()) noexcept {
     if (h_ != Traits::Invalid()) {
-      const DWORD error = GetLastError();
+      const DWORD error = ::GetLastError();
       Traits::Close(h_);
-      SetLastError(error);
+      ::SetLastError(error);
     }
     h_ = h;
   }
@@ -43,32 +43,32 @@ private:
 struct KernelHandleTraits {
   using Type = HANDLE;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { CloseHandle(h); }
+  static void Close(Type h) noexcept { ::CloseHandle(h); }
 };
 struct FileHandleTraits {
   using Type = HANDLE;
   static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { CloseHandle(h); }
+  static void Close(Type h) noexcept { ::CloseHandle(h); }
 };
 struct WindowHandleTraits {
   using Type = HWND;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { DestroyWindow(h); }
+  static void Close(Type h) noexcept { ::DestroyWindow(h); }
 };
 struct GdiHandleTraits {
   using Type = HGDIOBJ;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { DeleteObject(h); }
+  static void Close(Type h) noexcept { ::DeleteObject(h); }
 };
 struct IconHandleTraits {
   using Type = HICON;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { DestroyIcon(h); }
+  static void Close(Type h) noexcept { ::DestroyIcon(h); }
 };
 struct SocketHandleTraits {
   using Type = SOCKET;
   static Type Invalid() noexcept { return INVALID_SOCKET; }
-  static void Close(Type h) noexcept { closesocket(h); }
+  static void Close(Type h) noexcept { ::closesocket(h); }
 };
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
@@ -83,7 +83,7 @@ template <class T>
 struct TypedGdiTraits {
   using Type = T;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { DeleteObject(h); }
+  static void Close(Type h) noexcept { ::DeleteObject(h); }
 };
 using UniqueFont = UniqueHandle<TypedGdiTraits<HFONT>>;
 using UniqueBitmap = UniqueHandle<TypedGdiTraits<HBITMAP>>;

@@ -14,16 +14,16 @@ struct HookData {
 
 UINT_PTR CALLBACK Hook(HWND child, UINT msg, WPARAM, LPARAM lp) {
   if (msg == WM_INITDIALOG) {
-    SetWindowLongPtrW(child, GWLP_USERDATA, reinterpret_cast<const OPENFILENAMEW*>(lp)->lCustData);
+    ::SetWindowLongPtrW(child, GWLP_USERDATA, reinterpret_cast<const OPENFILENAMEW*>(lp)->lCustData);
   } else if (msg == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lp)->code == CDN_INITDONE) {
-    auto* data = reinterpret_cast<HookData*>(GetWindowLongPtrW(child, GWLP_USERDATA));
+    auto* data = reinterpret_cast<HookData*>(::GetWindowLongPtrW(child, GWLP_USERDATA));
     // With the explorer style the hook serves a child of the dialog: the dialog is its parent.
-    const HWND dialog = GetParent(child);
+    const HWND dialog = ::GetParent(child);
     MONITORINFO mi{sizeof mi, {}, {}, 0};
     RECT r;
-    if (data && GetMonitorInfoW(data->monitor, &mi) && GetWindowRect(dialog, &r)) {
+    if (data && ::GetMonitorInfoW(data->monitor, &mi) && ::GetWindowRect(dialog, &r)) {
       const POINT at = TSaveTextFileDialog::Placement(mi.rcMonitor, SIZE{r.right - r.left, r.bottom - r.top});
-      SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      ::SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (data && data->dialog->OnShown) data->dialog->OnShown(dialog);
   }
@@ -47,9 +47,9 @@ bool TSaveTextFileDialog::Execute(HWND owner) {
   filter.push_back(L'\0');
   filter.push_back(L'\0');
 
-  HWND active = GetActiveWindow();
+  HWND active = ::GetActiveWindow();
   if (!active) active = owner;
-  HookData data{MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST), this};
+  HookData data{::MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST), this};
 
   std::vector<wchar_t> file(32768, L'\0');  // room for long paths
   OPENFILENAMEW ofn{};
@@ -63,7 +63,7 @@ bool TSaveTextFileDialog::Execute(HWND owner) {
   ofn.Flags = Options | OFN_EXPLORER | OFN_ENABLEHOOK;
   ofn.lpfnHook = &Hook;
   ofn.lCustData = reinterpret_cast<LPARAM>(&data);
-  if (!GetSaveFileNameW(&ofn)) return false;
+  if (!::GetSaveFileNameW(&ofn)) return false;
   FileName = file.data();
   return true;
 }

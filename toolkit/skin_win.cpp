@@ -33,9 +33,9 @@ const SkinColors& Skin(SkinSection section) {
 COLORREF SkinFontColor() { return kForm.text; }
 
 void FillSolid(HDC dc, const RECT& r, COLORREF c) {
-  const COLORREF old = SetBkColor(dc, c);
-  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
-  SetBkColor(dc, old);
+  const COLORREF old = ::SetBkColor(dc, c);
+  ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+  ::SetBkColor(dc, old);
 }
 
 void FrameSolid(HDC dc, const RECT& r, COLORREF c) {

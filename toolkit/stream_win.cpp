@@ -61,21 +61,21 @@ void TStream::WriteBuffer(const void* buffer, std::size_t count) {
 }
 
 std::wstring FullPathName(const std::wstring& fileName) {
-  const DWORD error = GetLastError();
+  const DWORD error = ::GetLastError();
   std::wstring full;
   // The needed size changes between the calls only if the current directory does.
-  for (DWORD size = GetFullPathNameW(fileName.c_str(), 0, nullptr, nullptr); size > 0;) {
+  for (DWORD size = ::GetFullPathNameW(fileName.c_str(), 0, nullptr, nullptr); size > 0;) {
     full.resize(size);
-    const DWORD n = GetFullPathNameW(fileName.c_str(), size, full.data(), nullptr);
+    const DWORD n = ::GetFullPathNameW(fileName.c_str(), size, full.data(), nullptr);
     if (n == 0) break;
     if (n < size) {
       full.resize(n);
-      SetLastError(error);
+      ::SetLastError(error);
       return full;
     }
     size = n;
   }
-  SetLastError(error);
+  ::SetLastError(error);
   return fileName;
 }
 
@@ -92,9 +92,9 @@ std::wstring OpenablePathName(const std::wstring& fileName, const std::wstring& 
 TFileStream::TFileStream(const std::wstring& fileName, DWORD access, DWORD share, DWORD disposition)
     : fullName_(FullPathName(fileName)) {
   const std::wstring openName = OpenablePathName(fileName, fullName_);
-  file_.Reset(CreateFileW(openName.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+  file_.Reset(::CreateFileW(openName.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file_) {
-    const std::u16string reason = SystemErrorText(GetLastError());
+    const std::u16string reason = SystemErrorText(::GetLastError());
     if (MayCreate(disposition)) throw EFCreateError(fullName_, reason);
     throw EFOpenError(fullName_, reason);
   }
@@ -106,7 +106,7 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count) {
   while (total < count) {
     const auto request = static_cast<DWORD>(count - total < kMaxRequest ? count - total : kMaxRequest);
     DWORD done = 0;
-    if (!ReadFile(file_.Get(), out + total, request, &done, nullptr)) break;
+    if (!::ReadFile(file_.Get(), out + total, request, &done, nullptr)) break;
     total += done;
     if (done < request) break;
   }
@@ -119,7 +119,7 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
   while (total < count) {
     const auto request = static_cast<DWORD>(count - total < kMaxRequest ? count - total : kMaxRequest);
     DWORD done = 0;
-    if (!WriteFile(file_.Get(), in + total, request, &done, nullptr)) {
+    if (!::WriteFile(file_.Get(), in + total, request, &done, nullptr)) {
       total += done;
       break;
     }
@@ -134,12 +134,12 @@ std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
   LARGE_INTEGER distance;
   distance.QuadPart = offset;
   LARGE_INTEGER position;
-  if (!SetFilePointerEx(file_.Get(), distance, &position, method)) return -1;
+  if (!::SetFilePointerEx(file_.Get(), distance, &position, method)) return -1;
   return position.QuadPart;
 }
 
 std::int64_t TFileStream::Size() {
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file_.Get(), &size)) return -1;
+  if (!::GetFileSizeEx(file_.Get(), &size)) return -1;
   return size.QuadPart;
 }

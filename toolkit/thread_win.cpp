@@ -6,15 +6,15 @@
 #include "toolkit/system_error_win.h"
 
 TThread::TThread() {
-  handle_.Reset(CreateThread(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, nullptr));
-  if (!handle_) throw EThread(u"Thread creation error: " + SystemErrorText(GetLastError()));
+  handle_.Reset(::CreateThread(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, nullptr));
+  if (!handle_) throw EThread(u"Thread creation error: " + SystemErrorText(::GetLastError()));
 }
 
 TThread::~TThread() = default;
 
 void TThread::Start() {
-  if (ResumeThread(handle_.Get()) == static_cast<DWORD>(-1)) {
-    throw EThread(u"Thread error: " + SystemErrorText(GetLastError()));
+  if (::ResumeThread(handle_.Get()) == static_cast<DWORD>(-1)) {
+    throw EThread(u"Thread error: " + SystemErrorText(::GetLastError()));
   }
 }
 

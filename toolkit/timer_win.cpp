@@ -11,15 +11,15 @@ constexpr UINT_PTR kTimerId = 1;
 }  // namespace
 
 TTimer::TTimer() {
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   RegisterWindowClass(kTimerClass, &TTimer::WindowProc);
-  window_.Reset(CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr));
+  window_.Reset(::CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr));
   if (!window_) throw EOutOfResources(u"Cannot create a window");
-  SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  ::SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 TTimer::~TTimer() {
-  if (counting_) KillTimer(window_.Get(), kTimerId);
+  if (counting_) ::KillTimer(window_.Get(), kTimerId);
 }
 
 void TTimer::SetEnabled(bool enabled) {
@@ -41,18 +41,18 @@ void TTimer::SetOnTimer(TNotifyEvent handler) {
 
 void TTimer::Update() {
   if (counting_) {
-    KillTimer(window_.Get(), kTimerId);
+    ::KillTimer(window_.Get(), kTimerId);
     counting_ = false;
   }
   if (interval_ != 0 && enabled_ && on_timer_) {
-    if (!SetTimer(window_.Get(), kTimerId, interval_, nullptr)) throw EOutOfResources(u"Not enough timers available");
+    if (!::SetTimer(window_.Get(), kTimerId, interval_, nullptr)) throw EOutOfResources(u"Not enough timers available");
     counting_ = true;
   }
 }
 
 LRESULT CALLBACK TTimer::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_TIMER && wp == kTimerId) {
-    if (auto* self = reinterpret_cast<TTimer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))) {
+    if (auto* self = reinterpret_cast<TTimer*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA))) {
       try {
         Fire(self->on_timer_, self);
       } catch (...) {
@@ -61,5 +61,5 @@ LRESULT CALLBACK TTimer::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     return 0;
   }
-  return DefWindowProcW(hwnd, msg, wp, lp);
+  return ::DefWindowProcW(hwnd, msg, wp, lp);
 }

@@ -24,15 +24,15 @@ RECT ScaleRect(const TRect96& r, UINT dpi) {
 }
 
 UniqueFont CreateFontFor(const TFontSpec& font, UINT dpi) {
-  UniqueFont handle(CreateFontW(-ScaleTo(font.height, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                                font.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.face));
+  UniqueFont handle(::CreateFontW(-ScaleTo(font.height, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                  font.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.face));
   if (!handle) throw std::bad_alloc();
   return handle;
 }
 
 COLORREF FontColor(const TFontSpec& font) {
-  return font.color == CLR_INVALID ? GetSysColor(COLOR_WINDOWTEXT) : font.color;
+  return font.color == CLR_INVALID ? ::GetSysColor(COLOR_WINDOWTEXT) : font.color;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -42,7 +42,7 @@ TWinControl::~TWinControl() {
   if (parent_) Unregister(parent_->children_, this);
   if (handle_) {
     destroying_ = true;
-    DestroyWindow(handle_);
+    ::DestroyWindow(handle_);
   }
 }
 
@@ -54,7 +54,7 @@ TForm* TWinControl::Form() const noexcept {
 }
 
 TWinControl* TWinControl::FromHandle(HWND hwnd) noexcept {
-  return hwnd ? static_cast<TWinControl*>(GetPropW(hwnd, kControlProperty)) : nullptr;
+  return hwnd ? static_cast<TWinControl*>(::GetPropW(hwnd, kControlProperty)) : nullptr;
 }
 
 void TWinControl::SetBounds96(const TRect96& bounds) {
@@ -68,29 +68,31 @@ void TWinControl::SetFont(const TFontSpec& font) {
   font_spec_ = font;
   if (handle_) {
     ApplyFont();
-    InvalidateRect(handle_, nullptr, TRUE);
+    ::InvalidateRect(handle_, nullptr, TRUE);
   }
 }
 
 void TWinControl::ApplyFont() {
   UniqueFont font = CreateFontFor(font_spec_, dpi_);
-  SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+  ::SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   font_ = std::move(font);
 }
 
-bool TWinControl::Enabled() const noexcept { return handle_ && IsWindowEnabled(handle_); }
-void TWinControl::SetEnabled(bool enabled) { EnableWindow(handle_, enabled ? TRUE : FALSE); }
-bool TWinControl::Visible() const noexcept { return handle_ && (GetWindowLongW(handle_, GWL_STYLE) & WS_VISIBLE); }
-void TWinControl::SetVisible(bool visible) { ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE); }
-bool TWinControl::TabStop() const noexcept { return handle_ && (GetWindowLongW(handle_, GWL_STYLE) & WS_TABSTOP); }
-bool TWinControl::CanFocus() const noexcept { return handle_ && IsWindowVisible(handle_) && IsWindowEnabled(handle_); }
-bool TWinControl::Focused() const noexcept { return handle_ && GetFocus() == handle_; }
+bool TWinControl::Enabled() const noexcept { return handle_ && ::IsWindowEnabled(handle_); }
+void TWinControl::SetEnabled(bool enabled) { ::EnableWindow(handle_, enabled ? TRUE : FALSE); }
+bool TWinControl::Visible() const noexcept { return handle_ && (::GetWindowLongW(handle_, GWL_STYLE) & WS_VISIBLE); }
+void TWinControl::SetVisible(bool visible) { ::ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE); }
+bool TWinControl::TabStop() const noexcept { return handle_ && (::GetWindowLongW(handle_, GWL_STYLE) & WS_TABSTOP); }
+bool TWinControl::CanFocus() const noexcept {
+  return handle_ && ::IsWindowVisible(handle_) && ::IsWindowEnabled(handle_);
+}
+bool TWinControl::Focused() const noexcept { return handle_ && ::GetFocus() == handle_; }
 void TWinControl::SetFocus() { ::SetFocus(handle_); }
 
 std::wstring TWinControl::Text() const {
-  const int length = GetWindowTextLengthW(handle_);
+  const int length = ::GetWindowTextLengthW(handle_);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int got = GetWindowTextW(handle_, text.data(), length + 1);
+  const int got = ::GetWindowTextW(handle_, text.data(), length + 1);
   text.resize(static_cast<std::size_t>(std::max(got, 0)));
   return text;
 }
@@ -99,7 +101,7 @@ void TWinControl::SetText(std::wstring_view text) {
   if (Text() == text) return;
   const std::wstring terminated(text);
   // On a live window the only way the text cannot be taken is lack of memory.
-  if (!SetWindowTextW(handle_, terminated.c_str())) throw std::bad_alloc();
+  if (!::SetWindowTextW(handle_, terminated.c_str())) throw std::bad_alloc();
 }
 
 void TWinControl::ApplyDpi(UINT dpi) {
@@ -111,7 +113,7 @@ void TWinControl::ApplyDpi(UINT dpi) {
 
 void TWinControl::PlaceWindow() {
   const RECT r = ScaledBounds();
-  SetWindowPos(handle_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(handle_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool TWinControl::PreTranslateKey(const MSG&) { return false; }
@@ -130,26 +132,26 @@ bool TWinControl::DoMouseWheel(WORD keys, int delta, POINT pos) {
 
 void TrackPointerLeave(HWND hwnd) {
   TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd, 0};
-  TrackMouseEvent(&tme);
+  ::TrackMouseEvent(&tme);
 }
 
 void RegisterWindowClass(const wchar_t* name, WNDPROC proc, UINT style, HCURSOR cursor, HICON icon) {
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(instance, name, &wc)) return;
+  if (::GetClassInfoExW(instance, name, &wc)) return;
   wc.style = style;
   wc.lpfnWndProc = proc;
   wc.hInstance = instance;
-  wc.hCursor = cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
+  wc.hCursor = cursor ? cursor : ::LoadCursorW(nullptr, IDC_ARROW);
   wc.hIcon = icon;
   wc.lpszClassName = name;
-  if (!RegisterClassExW(&wc)) throw EOutOfResources(u"Cannot register a window class");
+  if (!::RegisterClassExW(&wc)) throw EOutOfResources(u"Cannot register a window class");
 }
 
 void TWinControl::RegisterToolkitClass(const wchar_t* class_name, UINT style, HCURSOR cursor) {
   RegisterWindowClass(class_name, &TWinControl::OwnProc, style, cursor,
-                      LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
+                      ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
 }
 
 void TWinControl::CreateOwnWindow(const wchar_t* class_name, DWORD style, DWORD ex_style, TContainer* parent,
@@ -158,8 +160,9 @@ void TWinControl::CreateOwnWindow(const wchar_t* class_name, DWORD style, DWORD 
   bounds_ = bounds;
   dpi_ = parent ? parent->Dpi() : dpi_;
   const RECT r = ScaledBounds();
-  const HWND hwnd = CreateWindowExW(ex_style, class_name, L"", style, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                    parent ? parent->Handle() : owner, nullptr, GetModuleHandleW(nullptr), this);
+  const HWND hwnd =
+      ::CreateWindowExW(ex_style, class_name, L"", style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                        parent ? parent->Handle() : owner, nullptr, ::GetModuleHandleW(nullptr), this);
   if (!hwnd) throw EOutOfResources(u"Cannot create a window");
   if (parent) parent->children_.push_back(this);
   ApplyFont();
@@ -171,11 +174,12 @@ void TWinControl::CreateSystemWindow(const wchar_t* class_name, DWORD style, DWO
   bounds_ = bounds;
   dpi_ = parent->Dpi();
   const RECT r = ScaledBounds();
-  const HWND hwnd = CreateWindowExW(ex_style, class_name, L"", style | WS_CHILD, r.left, r.top, r.right - r.left,
-                                    r.bottom - r.top, parent->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  const HWND hwnd =
+      ::CreateWindowExW(ex_style, class_name, L"", style | WS_CHILD, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                        parent->Handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (!hwnd) throw EOutOfResources(u"Cannot create a window");
   Attach(hwnd);
-  SetWindowSubclass(hwnd, &TWinControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  ::SetWindowSubclass(hwnd, &TWinControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
   subclassed_ = true;
   parent->children_.push_back(this);
   ApplyFont();
@@ -183,11 +187,11 @@ void TWinControl::CreateSystemWindow(const wchar_t* class_name, DWORD style, DWO
 
 void TWinControl::Attach(HWND hwnd) {
   handle_ = hwnd;
-  SetPropW(hwnd, kControlProperty, this);
+  ::SetPropW(hwnd, kControlProperty, this);
 }
 
 LRESULT TWinControl::DefProc(UINT msg, WPARAM wp, LPARAM lp) {
-  return subclassed_ ? DefSubclassProc(handle_, msg, wp, lp) : DefWindowProcW(handle_, msg, wp, lp);
+  return subclassed_ ? ::DefSubclassProc(handle_, msg, wp, lp) : ::DefWindowProcW(handle_, msg, wp, lp);
 }
 
 LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) { return DefProc(msg, wp, lp); }
@@ -205,8 +209,8 @@ LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     Application->HandleException(std::current_exception());
   }
   if (msg == WM_NCDESTROY) {
-    if (subclassed_) RemoveWindowSubclass(hwnd, &TWinControl::SubclassProc, 1);
-    RemovePropW(hwnd, kControlProperty);
+    if (subclassed_) ::RemoveWindowSubclass(hwnd, &TWinControl::SubclassProc, 1);
+    ::RemovePropW(hwnd, kControlProperty);
     handle_ = nullptr;
   }
   return result;
@@ -218,7 +222,7 @@ LRESULT CALLBACK TWinControl::OwnProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     self->Attach(hwnd);
   }
   if (TWinControl* self = FromHandle(hwnd)) return self->Dispatch(msg, wp, lp);
-  return DefWindowProcW(hwnd, msg, wp, lp);
+  return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK TWinControl::SubclassProc(HWND, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
@@ -260,7 +264,7 @@ void TGraphicControl::SetVisible(bool visible) {
 void TGraphicControl::Invalidate() {
   if (parent_ && parent_->Handle()) {
     const RECT r = ScaledBounds();
-    InvalidateRect(parent_->Handle(), &r, FALSE);
+    ::InvalidateRect(parent_->Handle(), &r, FALSE);
   }
 }
 
@@ -277,36 +281,36 @@ void TContainer::ApplyDpi(UINT dpi) {
   TWinControl::ApplyDpi(dpi);
   for (TWinControl* child : children_) child->ApplyDpi(dpi);
   for (TGraphicControl* g : graphics_) g->ApplyDpi(dpi);
-  InvalidateRect(Handle(), nullptr, FALSE);
+  ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void TContainer::PaintBackground(HDC dc, const RECT& client) { FillSolid(dc, client, Skin(section_).face); }
 
 void TContainer::Paint() {
   PAINTSTRUCT ps;
-  const HDC dc = BeginPaint(Handle(), &ps);
+  const HDC dc = ::BeginPaint(Handle(), &ps);
   RECT client;
-  GetClientRect(Handle(), &client);
+  ::GetClientRect(Handle(), &client);
   // Painted off screen first, so transparent labels over a background never flicker.
-  const HDC mem = CreateCompatibleDC(dc);
-  UniqueBitmap bitmap(CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
-  const HGDIOBJ old = SelectObject(mem, bitmap.Get());
+  const HDC mem = ::CreateCompatibleDC(dc);
+  UniqueBitmap bitmap(::CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
+  const HGDIOBJ old = ::SelectObject(mem, bitmap.Get());
   PaintBackground(mem, client);
   for (TGraphicControl* g : graphics_) {
     RECT r = g->ScaledBounds(), overlap;
-    if (g->Visible() && IntersectRect(&overlap, &r, &ps.rcPaint)) g->Paint(mem, r);
+    if (g->Visible() && ::IntersectRect(&overlap, &r, &ps.rcPaint)) g->Paint(mem, r);
   }
-  BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
-         mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-  SelectObject(mem, old);
-  DeleteDC(mem);
-  EndPaint(Handle(), &ps);
+  ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
+           mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+  ::SelectObject(mem, old);
+  ::DeleteDC(mem);
+  ::EndPaint(Handle(), &ps);
 }
 
 TGraphicControl* TContainer::GraphicAt(POINT pt) const {
   for (auto it = graphics_.rbegin(); it != graphics_.rend(); ++it) {
     const RECT r = (*it)->ScaledBounds();
-    if ((*it)->Visible() && PtInRect(&r, pt)) return *it;
+    if ((*it)->Visible() && ::PtInRect(&r, pt)) return *it;
   }
   return nullptr;
 }
@@ -341,9 +345,9 @@ LRESULT TContainer::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
       if (TWinControl* c = FromHandle(reinterpret_cast<HWND>(lp)); c && c->Reflect(msg, wp, lp, result)) return result;
-      SetBkColor(reinterpret_cast<HDC>(wp), Skin(section_).face);
-      SetDCBrushColor(reinterpret_cast<HDC>(wp), Skin(section_).face);
-      return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+      ::SetBkColor(reinterpret_cast<HDC>(wp), Skin(section_).face);
+      ::SetDCBrushColor(reinterpret_cast<HDC>(wp), Skin(section_).face);
+      return reinterpret_cast<LRESULT>(::GetStockObject(DC_BRUSH));
     case WM_ERASEBKGND:
       return 1;
     case WM_GETFONT:

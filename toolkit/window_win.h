@@ -24,7 +24,7 @@ struct TRect96 {
 };
 
 // Scales a length given at 96 dpi to dpi, rounding to the nearest pixel.
-inline int ScaleTo(int value, UINT dpi) { return MulDiv(value, static_cast<int>(dpi), 96); }
+inline int ScaleTo(int value, UINT dpi) { return ::MulDiv(value, static_cast<int>(dpi), 96); }
 // Scales a rectangle edge by edge, so neighbouring controls stay flush at every dpi.
 RECT ScaleRect(const TRect96& r, UINT dpi);
 
