@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/product_consts.h"
+#include "toolkit/dc_win.h"
 #include "toolkit/exception.h"
 #include "toolkit/wide.h"
 #include "toolkit/window_win.h"
@@ -68,26 +69,6 @@ Dib CreateDib(int width, int height, WORD bits_per_pixel) {
   return dib;
 }
 
-// A memory device context drawing into a bitmap for as long as it lives.
-class BitmapDC {
-public:
- explicit BitmapDC(HBITMAP bitmap) : dc_(::CreateCompatibleDC(nullptr)) {
-   if (!dc_) throw EOutOfResources(u"Cannot create a device context");
-   old_ = ::SelectObject(dc_, bitmap);
- }
-  BitmapDC(const BitmapDC&) = delete;
-  BitmapDC& operator=(const BitmapDC&) = delete;
-  ~BitmapDC() {
-    ::SelectObject(dc_, old_);
-    ::DeleteDC(dc_);
-  }
-  HDC Get() const noexcept { return dc_; }
-
-private:
-  HDC dc_;
-  HGDIOBJ old_ = nullptr;
-};
-
 TRIVERTEX Vertex(LONG x, LONG y, COLORREF c) {
   return TRIVERTEX{x, y, static_cast<COLOR16>(GetRValue(c) << 8), static_cast<COLOR16>(GetGValue(c) << 8),
                    static_cast<COLOR16>(GetBValue(c) << 8), 0};
@@ -118,14 +99,13 @@ void DrawAsterisk(HDC dc, const Scaler& s, double dx, double dy, COLORREF color)
   UniquePen pen(
       ::ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND, static_cast<DWORD>(s(kArmWidth)), &brush, 0, nullptr));
   if (!pen) throw EOutOfResources(u"Cannot create a pen");
-  const HGDIOBJ old = ::SelectObject(dc, pen.Get());
+  const TSelection selected(dc, pen.Get());
   for (int i = 0; i < 3; ++i) {
     const double angle = std::numbers::pi / 2 + i * std::numbers::pi / 3;
     const double x = kArm * std::cos(angle), y = kArm * std::sin(angle);
     ::MoveToEx(dc, s(kEmblemX + dx + x), s(kEmblemY + dy - y), nullptr);
     ::LineTo(dc, s(kEmblemX + dx - x), s(kEmblemY + dy + y));
   }
-  ::SelectObject(dc, old);
 }
 
 // The band's background and the emblem, at the oversampled scale s.
@@ -185,14 +165,15 @@ void DrawBandTexts(HDC dc, UINT dpi) {
   ::SetBkMode(dc, TRANSPARENT);
   const std::wstring name = Wide(ProgramName);
   const std::size_t blank = name.rfind(L' ');
-  UniqueFont name_font = CreateFontFor(TFontSpec{L"Tahoma", kNameHeight, true}, dpi);
-  HGDIOBJ old = ::SelectObject(dc, name_font.Get());
-  int x = DrawShadowedText(dc, ScaleTo(kTextX, dpi), ScaleTo(kNameY, dpi), name.substr(0, blank), kNameColor, dpi);
-  if (blank != std::wstring::npos) DrawShadowedText(dc, x, ScaleTo(kNameY, dpi), name.substr(blank), kFreeColor, dpi);
-  UniqueFont slogan_font = CreateFontFor(TFontSpec{L"Tahoma", kSloganHeight}, dpi);
-  ::SelectObject(dc, slogan_font.Get());
+  const UniqueFont name_font = CreateFontFor(TFontSpec{L"Tahoma", kNameHeight, true}, dpi);
+  const UniqueFont slogan_font = CreateFontFor(TFontSpec{L"Tahoma", kSloganHeight}, dpi);
+  {
+    const TSelection font(dc, name_font.Get());
+    int x = DrawShadowedText(dc, ScaleTo(kTextX, dpi), ScaleTo(kNameY, dpi), name.substr(0, blank), kNameColor, dpi);
+    if (blank != std::wstring::npos) DrawShadowedText(dc, x, ScaleTo(kNameY, dpi), name.substr(blank), kFreeColor, dpi);
+  }
+  const TSelection font(dc, slogan_font.Get());
   DrawShadowedText(dc, ScaleTo(kTextX, dpi) + ScaleTo(2, dpi), ScaleTo(kSloganY, dpi), kSlogan, kSloganColor, dpi);
-  ::SelectObject(dc, old);
 }
 
 }  // namespace
@@ -204,14 +185,14 @@ UniqueBitmap DrawAboutPicture(UINT dpi) {
   {
     Dib large = CreateDib(width * kOversample, band * kOversample, 32);
     {
-      const BitmapDC dc(large.bitmap.Get());
+      const TMemoryDC dc(nullptr, large.bitmap.Get());
       DrawBandShapes(dc.Get(), Scaler{dpi / 96.0 * kOversample}, width * kOversample, band * kOversample);
     }
     ::GdiFlush();
     Downsample(large, picture, width, band);
   }
   {
-    const BitmapDC dc(picture.bitmap.Get());
+    const TMemoryDC dc(nullptr, picture.bitmap.Get());
     DrawBandTexts(dc.Get(), dpi);
     FillGradient(dc.Get(), RECT{0, band, width, shade_end}, kShadeTop, kWhite);
     FillSolid(dc.Get(), RECT{0, shade_end, width, height}, kWhite);

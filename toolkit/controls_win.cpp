@@ -8,20 +8,43 @@
 #include <cstring>
 #include <new>
 
+#include "toolkit/dc_win.h"
+
 namespace {
 
-// Puts bytes on the open clipboard in format; false when the system refuses.
+// The clipboard, open for this scope: closed on every way out, so no failure keeps it from the
+// other programs.
+class TOpenClipboard {
+public:
+  explicit TOpenClipboard(HWND owner) : open_(::OpenClipboard(owner) != FALSE) {}
+  TOpenClipboard(const TOpenClipboard&) = delete;
+  TOpenClipboard& operator=(const TOpenClipboard&) = delete;
+  ~TOpenClipboard() {
+    if (open_) ::CloseClipboard();
+  }
+  explicit operator bool() const noexcept { return open_; }
+
+private:
+  bool open_;
+};
+
+// Puts bytes on the open clipboard in format; false when the system refuses, which leaves the
+// clipboard as it was.
 bool PutOnClipboard(UINT format, const void* data, std::size_t size) {
   HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
-  if (!memory) throw std::bad_alloc();
+  if (!memory) return false;
   void* target = ::GlobalLock(memory);
+  if (!target) {
+    ::GlobalFree(memory);
+    return false;
+  }
   std::memcpy(target, data, size);
   ::GlobalUnlock(memory);
   if (!::SetClipboardData(format, memory)) {
     ::GlobalFree(memory);
     return false;
   }
-  return true;
+  return true;  // the clipboard owns the memory now
 }
 
 }  // namespace
@@ -69,15 +92,18 @@ void TEdit::CopySelectionPrivately() {
   const auto [start, end] = Selection();
   if (start >= end) return;  // an empty selection leaves the clipboard as it was
   const std::wstring text = Text().substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
-  if (!::OpenClipboard(Handle())) return;
-  ::EmptyClipboard();
-  PutOnClipboard(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-  // Marks that keep the copy out of the clipboard history and the cloud clipboard.
+  const TOpenClipboard clipboard(Handle());
+  if (!clipboard || !::EmptyClipboard()) return;  // busy: the copy fails as the system's own would
+  // The text and the marks that keep it out of the clipboard history and the cloud clipboard go
+  // in one transaction; when any of them is refused, nothing is left, so the text is never
+  // published unmarked.
   const DWORD no = 0;
-  PutOnClipboard(::RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"), &no, sizeof no);
-  PutOnClipboard(::RegisterClipboardFormatW(L"CanIncludeInClipboardHistory"), &no, sizeof no);
-  PutOnClipboard(::RegisterClipboardFormatW(L"CanUploadToCloudClipboard"), &no, sizeof no);
-  ::CloseClipboard();
+  const bool put = PutOnClipboard(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t)) &&
+                   PutOnClipboard(::RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"), &no,
+                                  sizeof no) &&
+                   PutOnClipboard(::RegisterClipboardFormatW(L"CanIncludeInClipboardHistory"), &no, sizeof no) &&
+                   PutOnClipboard(::RegisterClipboardFormatW(L"CanUploadToCloudClipboard"), &no, sizeof no);
+  if (!put) ::EmptyClipboard();
 }
 
 LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -139,7 +165,8 @@ bool TEdit::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 // TsEdit
 
 void TsEdit::PaintFrame() {
-  const HDC dc = ::GetWindowDC(Handle());
+  const TWindowDC window_dc(Handle(), true);
+  const HDC dc = window_dc.Get();
   RECT r, client;
   ::GetWindowRect(Handle(), &r);
   ::GetClientRect(Handle(), &client);
@@ -154,7 +181,6 @@ void TsEdit::PaintFrame() {
   FillSolid(dc, r, skin.face);
   ::RestoreDC(dc, saved);
   FrameSolid(dc, r, Enabled() ? color : skin.border);
-  ::ReleaseDC(Handle(), dc);
 }
 
 LRESULT TsEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -261,7 +287,7 @@ void TsButton::Draw(const DRAWITEMSTRUCT& item) {
   const UINT dpi = Dpi();
   const int icon = (images_ && image_index_ >= 0) ? images_->SizeFor(dpi) : 0;
   const int gap = (icon && !caption.empty()) ? Scale(6) : 0;
-  const HGDIOBJ old_font = ::SelectObject(dc, FontHandle());
+  const TSelection font(dc, FontHandle());
   SIZE text{0, 0};
   if (!caption.empty()) ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
   const int content = icon + gap + text.cx;
@@ -276,7 +302,6 @@ void TsButton::Draw(const DRAWITEMSTRUCT& item) {
     RECT tr{x, r.top, r.right, r.bottom};
     ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   }
-  ::SelectObject(dc, old_font);
   if (focused && !(item.itemState & ODS_NOFOCUSRECT)) {
     RECT fr = r;
     ::InflateRect(&fr, -Scale(3), -Scale(3));
@@ -305,7 +330,7 @@ void TsGroupBox::PaintBackground(HDC dc, const RECT& client) {
   const SkinColors& skin = Skin(Section());
   FillSolid(dc, client, skin.face);
   const std::wstring caption = Text();
-  const HGDIOBJ old_font = ::SelectObject(dc, FontHandle());
+  const TSelection font(dc, FontHandle());
   TEXTMETRICW tm;
   ::GetTextMetricsW(dc, &tm);
   SIZE text{0, 0};
@@ -318,7 +343,6 @@ void TsGroupBox::PaintBackground(HDC dc, const RECT& client) {
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, FontColor(Font()));
   ::TextOutW(dc, left, client.top, caption.c_str(), static_cast<int>(caption.size()));
-  ::SelectObject(dc, old_font);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -401,23 +425,20 @@ UINT TLabel::Format() const {
 
 int TLabel::TextHeight96() const {
   const UINT dpi = Parent() ? Parent()->Dpi() : 96;
-  const HDC dc = ::GetDC(nullptr);
-  const HGDIOBJ old = ::SelectObject(dc, FontFor(dpi));
+  const TWindowDC screen(nullptr);
+  const TSelection font(screen.Get(), FontFor(dpi));
   RECT r{0, 0, ScaleTo(Bounds96().width, dpi), 0};
-  ::DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, Format() | DT_CALCRECT);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(nullptr, dc);
+  ::DrawTextW(screen.Get(), text_.c_str(), static_cast<int>(text_.size()), &r, Format() | DT_CALCRECT);
   return ::MulDiv(r.bottom - r.top, 96, static_cast<int>(dpi));
 }
 
 void TLabel::Paint(HDC dc, const RECT& bounds) {
   const UINT dpi = Parent() ? Parent()->Dpi() : 96;
-  const HGDIOBJ old = ::SelectObject(dc, FontFor(dpi));
+  const TSelection font(dc, FontFor(dpi));
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, font_spec_.color == CLR_INVALID ? SkinFontColor() : font_spec_.color);
   RECT r = bounds;
   ::DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, Format());
-  ::SelectObject(dc, old);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -446,12 +467,9 @@ void TImage::Paint(HDC dc, const RECT& bounds) {
   if (!bitmap_) return;
   BITMAP info{};
   ::GetObjectW(bitmap_.Get(), sizeof info, &info);
-  const HDC mem = ::CreateCompatibleDC(dc);
-  const HGDIOBJ old = ::SelectObject(mem, bitmap_.Get());
+  const TMemoryDC mem(dc, bitmap_.Get());
   // The picture is centred in the control.
   const int x = bounds.left + (bounds.right - bounds.left - info.bmWidth) / 2;
   const int y = bounds.top + (bounds.bottom - bounds.top - info.bmHeight) / 2;
-  ::BitBlt(dc, x, y, info.bmWidth, info.bmHeight, mem, 0, 0, SRCCOPY);
-  ::SelectObject(mem, old);
-  ::DeleteDC(mem);
+  ::BitBlt(dc, x, y, info.bmWidth, info.bmHeight, mem.Get(), 0, 0, SRCCOPY);
 }

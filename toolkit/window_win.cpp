@@ -8,6 +8,7 @@
 #include <new>
 
 #include "toolkit/application_win.h"
+#include "toolkit/dc_win.h"
 #include "toolkit/exception.h"
 #include "toolkit/form_win.h"
 
@@ -287,24 +288,24 @@ void TContainer::ApplyDpi(UINT dpi) {
 void TContainer::PaintBackground(HDC dc, const RECT& client) { FillSolid(dc, client, Skin(section_).face); }
 
 void TContainer::Paint() {
-  PAINTSTRUCT ps;
-  const HDC dc = ::BeginPaint(Handle(), &ps);
+  // Ends the paint on every way out, so a failure leaves no device context behind and the window
+  // is not asked to paint again at once.
+  const TPaintDC paint(Handle());
   RECT client;
   ::GetClientRect(Handle(), &client);
   // Painted off screen first, so transparent labels over a background never flicker.
-  const HDC mem = ::CreateCompatibleDC(dc);
-  UniqueBitmap bitmap(::CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
-  const HGDIOBJ old = ::SelectObject(mem, bitmap.Get());
-  PaintBackground(mem, client);
+  const UniqueBitmap bitmap(
+      ::CreateCompatibleBitmap(paint.Get(), std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
+  if (!bitmap) throw EOutOfResources(u"Cannot create a bitmap");
+  const TMemoryDC mem(paint.Get(), bitmap.Get());
+  PaintBackground(mem.Get(), client);
+  const RECT& invalid = paint.Invalid();
   for (TGraphicControl* g : graphics_) {
     RECT r = g->ScaledBounds(), overlap;
-    if (g->Visible() && ::IntersectRect(&overlap, &r, &ps.rcPaint)) g->Paint(mem, r);
+    if (g->Visible() && ::IntersectRect(&overlap, &r, &invalid)) g->Paint(mem.Get(), r);
   }
-  ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
-           mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-  ::SelectObject(mem, old);
-  ::DeleteDC(mem);
-  ::EndPaint(Handle(), &ps);
+  ::BitBlt(paint.Get(), invalid.left, invalid.top, invalid.right - invalid.left, invalid.bottom - invalid.top, mem.Get(),
+           invalid.left, invalid.top, SRCCOPY);
 }
 
 TGraphicControl* TContainer::GraphicAt(POINT pt) const {
