@@ -120,7 +120,7 @@ void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCou
   if (PassCount <= 0) {
     // Owned by the hidden application window, so the main window stays usable.
     Application->ShowMessageBox(Application->Handle(), L"Указано неверное количество паролей...", L"Количество паролей",
-                                MB_OK | MB_ICONINFORMATION);
+                                MB_OK | MB_ICONINFORMATION, TBoxScope::Owner);
     return;
   }
   TLineList list;

@@ -176,11 +176,22 @@ void TApplication::ShowException(std::u16string message) {
   ShowMessageBox(owner, Wide(WithFullStop(std::move(message))), Title, MB_OK | MB_ICONERROR);
 }
 
-int TApplication::ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
+void TApplication::ShowStartFailure(std::exception_ptr failure, const wchar_t* caption) noexcept {
+  try {
+    bool silent = false;
+    const std::u16string text = FailureMessage(failure, silent);
+    if (!silent) ::MessageBoxW(nullptr, Wide(WithFullStop(text)).c_str(), caption, MB_OK | MB_ICONERROR);
+  } catch (...) {
+    // Nothing is left to report with.
+  }
+}
+
+int TApplication::ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags,
+                                 TBoxScope scope) {
   const HWND focus = ::GetFocus();
   // The box itself disables and enables its owner, so activation returns there when it closes.
   std::vector<HWND> disabled;
-  if (owner != handle_) disabled = DisableTaskWindows(owner);
+  if (scope == TBoxScope::TaskWindows) disabled = DisableTaskWindows(owner);
   int result = 0;
   try {
     // Qualified: the system's box, never a member of the same name.
@@ -191,7 +202,11 @@ int TApplication::ShowMessageBox(HWND owner, const std::wstring& text, const std
     throw;
   }
   EnableWindows(disabled);
-  if (focus && ::IsWindow(focus)) ::SetFocus(focus);
+  if (focus && ::IsWindow(focus)) {
+    ::SetFocus(focus);
+  } else if (::GetActiveWindow() == handle_ && main_form_ && ::IsWindowVisible(main_form_->Handle())) {
+    ::SetActiveWindow(main_form_->Handle());
+  }
   return result;
 }
 

@@ -14,6 +14,12 @@
 
 class TForm;
 
+// Which windows a message box keeps from input while it is open.
+enum class TBoxScope {
+  TaskWindows,  // every window of the program
+  Owner,        // its owner only (the hidden application window as owner: no visible one)
+};
+
 class TApplication : public TObject {
 public:
   // Makes itself the process's Application and creates its hidden window.
@@ -53,11 +59,18 @@ public:
   // The default failure report: cancels any mouse capture, ignores a silent abort, and shows
   // any other failure's message in a modal box. Never throws.
   void HandleException(std::exception_ptr failure) noexcept;
+  // Shows message in the failure report's box: captioned with Title, owned by the program's
+  // active window (the hidden application window when none is active), every other window of
+  // the program disabled while it is open.
   void ShowException(std::u16string message);
-  // The one way the program shows a message box; the other windows of the program are disabled
-  // while it is open unless the owner is the application's hidden window, and the focus
-  // returns to where it was.
-  int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags);
+  // The failure report for when no application object could be made: a box with no owner.
+  static void ShowStartFailure(std::exception_ptr failure, const wchar_t* caption) noexcept;
+  // The one way the program shows a message box. Afterwards the focus returns to where it was;
+  // when the program had none (it was in the background) and the box leaves the hidden
+  // application window active, the main window takes the activation back, so the keyboard
+  // reaches its controls again.
+  int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags,
+                     TBoxScope scope = TBoxScope::TaskWindows);
   // Replaces the real message box, for tests; receives owner, text, caption and flags.
   std::function<int(HWND, const std::wstring&, const std::wstring&, UINT)> OnMessageBox;
 

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <thread>
 
+#include "tests/message_box_win.h"
 #include "tests/win_test_support.h"
 #include "toolkit/controls_win.h"
 #include "toolkit/exception.h"
@@ -91,20 +92,65 @@ TEST_F(ApplicationTest, TheOtherWindowsAreDisabledWhileTheReportIsOpen) {
   TForm other(TBorderStyle::ToolWindow, TPosition::MainFormCenter, 100, 50, {});
   main.Show();
   other.Show();
-  SetActiveWindow(main.Handle());
-  bool other_enabled_meanwhile = true;
-  on_box = [&](const ShownBox&) { other_enabled_meanwhile = IsWindowEnabled(other.Handle()); };
-  app.ShowException(u"Ошибка");
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].owner, main.Handle()) << "owned by the active window";
-  EXPECT_FALSE(other_enabled_meanwhile);
-  EXPECT_TRUE(IsWindowEnabled(other.Handle()));
-  EXPECT_TRUE(IsWindowEnabled(main.Handle()));
+  struct Case {
+    const char* what;
+    bool program_active;  // else no window of the program is active
+    bool failure_report;  // else a box owned by the hidden window that keeps the others usable
+    HWND owner;
+    bool main_enabled, other_enabled;
+  } const cases[] = {
+      {"report over the active window", true, true, main.Handle(), true, false},
+      {"report in the background", false, true, app.Handle(), false, false},
+      {"box of the hidden window", true, false, app.Handle(), true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ::SetActiveWindow(c.program_active ? main.Handle() : nullptr);
+    bool main_enabled = false, other_enabled = false;
+    on_box = [&](const ShownBox&) {
+      main_enabled = ::IsWindowEnabled(main.Handle());
+      other_enabled = ::IsWindowEnabled(other.Handle());
+    };
+    boxes.clear();
+    if (c.failure_report) {
+      app.ShowException(u"Ошибка");
+    } else {
+      app.ShowMessageBox(app.Handle(), L"x", L"y", MB_OK, TBoxScope::Owner);
+    }
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].owner, c.owner);
+    EXPECT_EQ(main_enabled, c.main_enabled);
+    EXPECT_EQ(other_enabled, c.other_enabled);
+    EXPECT_TRUE(::IsWindowEnabled(main.Handle()) && ::IsWindowEnabled(other.Handle())) << "all enabled again";
+  }
+}
 
-  // A box owned by the hidden application window disables nothing.
-  on_box = [&](const ShownBox&) { other_enabled_meanwhile = IsWindowEnabled(main.Handle()); };
-  app.ShowMessageBox(app.Handle(), L"x", L"y", MB_OK);
-  EXPECT_TRUE(other_enabled_meanwhile);
+// The one test of the report through the system's own box, as the program shows it.
+TEST_F(ApplicationTest, TheReportIsTheSystemsMessageBox) {
+  app.OnMessageBox = nullptr;
+  TForm main(TBorderStyle::Dialog, TPosition::ScreenCenter, 200, 100, {});
+  TForm other(TBorderStyle::ToolWindow, TPosition::MainFormCenter, 100, 50, {});
+  main.Show();
+  other.Show();
+  ::SetActiveWindow(main.Handle());
+  const DWORD gui = ::GetCurrentThreadId();
+  std::optional<TSeenBox> seen;
+  bool other_enabled = true;
+  std::thread user([&] {
+    seen = WaitForMessageBox(gui, 10000);
+    if (!seen) return;
+    other_enabled = ::IsWindowEnabled(other.Handle());
+    PressEnterIn(*seen);
+  });
+  app.ShowException(u"Out of memory");
+  user.join();
+  ASSERT_TRUE(seen) << "no message box appeared";
+  EXPECT_EQ(seen->caption, L"Tarvelin");
+  EXPECT_EQ(seen->text, L"Out of memory.");
+  EXPECT_EQ(seen->owner, main.Handle());
+  EXPECT_FALSE(other_enabled);
+  EXPECT_FALSE(::IsWindow(seen->box)) << "Enter closed it";
+  EXPECT_TRUE(::IsWindowEnabled(main.Handle()) && ::IsWindowEnabled(other.Handle()));
 }
 
 TEST_F(ApplicationTest, ProcessMessagesTakesMouseMessagesFirstAndNeverWaits) {
