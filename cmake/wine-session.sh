@@ -1,17 +1,20 @@
 #!/bin/bash
-# Starts or stops the Wine session that the Windows tests of one build tree share:
-# a display (a fresh Xvfb unless TARVELIN_TEST_DISPLAY names one), the prefix (created once) and a persistent wineserver,
-# so that each test process does not pay the server's and the prefix's start-up again.
-#   wine-session.sh start PREFIX SESSIONFILE
+# Starts or stops a Wine session that the Windows tests of one build tree share: a display (a
+# fresh Xvfb unless TARVELIN_TEST_DISPLAY names one), the prefix (created once) and a persistent
+# wineserver, so that each test process does not pay the server's and the prefix's start-up
+# again. With --window-manager the display also runs openbox, as a user's desktop does, and Wine
+# leaves the frames and the focus of its windows to it; without, Wine draws them itself.
+#   wine-session.sh start PREFIX SESSIONFILE [--window-manager]
 #   wine-session.sh stop  PREFIX SESSIONFILE
 set -u
-action=$1 prefix=$2 session=$3
+action=$1 prefix=$2 session=$3 window_manager=${4:-}
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 stop() {
   if [ -f "$session" ]; then
     . "$session"
     wineserver -k 2>/dev/null
+    [ -n "${TARVELIN_WM_PID:-}" ] && kill "$TARVELIN_WM_PID" 2>/dev/null
     [ -n "${TARVELIN_XVFB_PID:-}" ] && kill "$TARVELIN_XVFB_PID" 2>/dev/null
     rm -f "$session"
   fi
@@ -30,17 +33,28 @@ start() {
     display=:$n
     for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
   fi
+  export DISPLAY=$display
+  local wm_pid=
+  if [ "$window_manager" = --window-manager ]; then
+    openbox --sm-disable </dev/null >/dev/null 2>&1 &
+    wm_pid=$!
+  fi
   mkdir -p "$(dirname "$session")"
   {
     echo "export DISPLAY=$display"
     echo "TARVELIN_XVFB_PID=$xvfb_pid"
+    echo "TARVELIN_WM_PID=$wm_pid"
+    echo "export TARVELIN_WINDOW_MANAGER=${wm_pid:+1}"
   } > "$session"
-  export DISPLAY=$display
   wineserver -p </dev/null >/dev/null 2>&1
   if [ ! -f "$prefix/system.reg" ]; then
     wine wineboot -i </dev/null >/dev/null 2>&1
   fi
-  "$(dirname "$0")/../scripts/wine-prefix-setup.sh" --no-window-manager
+  if [ -n "$wm_pid" ]; then
+    "$(dirname "$0")/../scripts/wine-prefix-setup.sh"
+  else
+    "$(dirname "$0")/../scripts/wine-prefix-setup.sh" --no-window-manager
+  fi
   return 0
 }
 

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-  wine wine64 fonts-wine xvfb xserver-xephyr xauth xdotool xclip x11-utils imagemagick locales
+  wine wine64 fonts-wine xvfb xserver-xephyr xauth xdotool xclip x11-utils imagemagick locales openbox wmctrl
   pwgen nginx-light python3 iproute2 util-linux valgrind
 )
 

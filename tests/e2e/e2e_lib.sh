@@ -1,12 +1,15 @@
 # Helpers of the end-to-end tests: the real Tarvelin.exe under Wine on the test display, found by
-# its caption and driven with xdotool. Sourced by the test scripts.
+# its caption and driven with xdotool and the probe (ui_probe.exe). Sourced by the test scripts.
 set -euo pipefail
-. "$TARVELIN_WINE_SESSION"  # DISPLAY of the test session
+. "$TARVELIN_WINE_SESSION"  # DISPLAY of the test session, TARVELIN_WINDOW_MANAGER
 export DISPLAY
 shots=$TARVELIN_BUILD/shots
 mkdir -p "$shots"
 exe=$TARVELIN_BUILD/Tarvelin.exe
+test_exe=$TARVELIN_BUILD/Tarvelin-test.exe
+probe_exe=$TARVELIN_BUILD/tests/e2e/ui_probe.exe
 program_pid=
+window=
 
 fail() {
   echo "FAIL: $*" >&2
@@ -14,18 +17,19 @@ fail() {
   exit 1
 }
 
-# Starts the program and waits for its main window; sets window.
+# Starts the program (or the executable given) and waits for its main window; sets window.
 start_program() {
-  "$TARVELIN_WINE_RUN" "$exe" &
+  "$TARVELIN_WINE_RUN" "${1:-$exe}" &
   program_pid=$!
   window=$(wait_window '^Tarvelin FREE 1\.12$' 30) || fail "no main window within 30 s"
+  sleep 1  # mapped is not yet shown: the first paint and activation follow
 }
 
 # Prints the id of the first window whose name matches, waiting up to the given seconds.
 wait_window() {
   local pattern=$1 seconds=$2 id
   for _ in $(seq $((seconds * 10))); do
-    id=$(xdotool search --name "$pattern" 2>/dev/null | head -n 1) || true
+    id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1) || true
     if [ -n "$id" ]; then
       echo "$id"
       return 0
@@ -35,8 +39,8 @@ wait_window() {
   return 1
 }
 
-# Clicks at a point of a window's client area, in pixels at 96 dpi. Wine draws the frame itself:
-# the client area starts after the left border and the caption.
+# Clicks at a point of a window's client area, in pixels at 96 dpi. Without a window manager
+# Wine draws the frame inside its X window: the client area starts after the border and caption.
 click_client() {
   local id=$1 x=$2 y=$3 client_width=$4 client_height=$5 width height border caption
   eval "$(xdotool getwindowgeometry --shell "$id")"
@@ -54,4 +58,38 @@ wait_exit() {
     sleep 0.1
   done
   return 1
+}
+
+# A path of the Linux side as the program sees it: Z: and backslashes.
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+
+# The probe: runs its steps against the running program and appends what it saw to $probe_out.
+probe_out=$TARVELIN_BUILD/e2e-probe-$$.txt
+probe() {
+  "$TARVELIN_WINE_RUN" "$probe_exe" --out "Z:$probe_out" "$@" || fail "probe $*"
+}
+# The last value the probe reported for a key.
+seen() { sed -n "s/^$1=//p" "$probe_out" | tail -n 1; }
+expect_seen() {
+  local key=$1 want=$2 got
+  got=$(seen "$key")
+  [ "$got" = "$want" ] || fail "$key is '$got', expected '$want'"
+}
+
+# Reads the message box that is open (or opens within 30 s) as NAME and closes it with Enter:
+# typed on the keyboard where a window manager gives the box the focus, else sent to the box.
+close_box() {
+  local name=$1 title=$2
+  if [ -n "${TARVELIN_WINDOW_MANAGER:-}" ]; then
+    probe box-stays "$name" 30
+    local box
+    box=$(wait_window "^$title\$" 5) || fail "no box window titled $title on the display"
+    xdotool windowactivate --sync "$box" 2>/dev/null || true
+    xdotool key Return
+    probe no-box 1
+    echo "$name.closed=1" >>"$probe_out"
+  else
+    probe box "$name" 30
+  fi
+  expect_seen "$name.closed" 1
 }

@@ -235,8 +235,12 @@ int wmain(int argc, wchar_t** argv) {
       const HWND field = Field(arg(++i));
       ::SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(arg(++i).c_str()));
     } else if (step == L"get") {
+      // Asked with WM_GETTEXT: for a window of another process, GetWindowTextW gives its caption
+      // as the system keeps it, which an edit control does not update.
       const std::wstring& name = arg(++i);
-      Put(name, WindowTextOf(Field(name)));
+      wchar_t text[4096] = {};
+      ::SendMessageW(Field(name), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+      Put(name, text);
     } else if (step == L"save-as") {
       SaveAs(arg(++i));
     } else if (step == L"gen-file") {

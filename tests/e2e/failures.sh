@@ -1,0 +1,114 @@
+#!/bin/bash
+# Every failure a user can meet, through the real Tarvelin.exe: each shows its message box with
+# the exact text, captioned and owned as the user expects, with the main window disabled (or
+# not); Enter closes it; the program runs on and Generate works. The count box of GenRandomFile,
+# which the dialog cannot reach, goes through the test build.
+. "$(dirname "$0")/e2e_lib.sh"
+
+work=$TARVELIN_BUILD/e2e-failures-$$
+rm -rf "$work"
+mkdir -p "$work"
+trap 'rm -rf "$work" "$probe_out"' EXIT
+alphabet=1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz
+no_alphabet="Не задан набор символов для генерации пароля."
+
+click_generate() { click_client "$window" 76 101 524 136; }
+# Generate draws a 7-character password from the alphabet into the password field.
+generate_works() {
+  local before
+  probe get password
+  before=$(seen password)
+  click_generate
+  for _ in 1 2 3 4 5 6 7 8 9 10; do
+    probe get password
+    [ "$(seen password)" != "$before" ] && break
+    sleep 0.3
+  done
+  [[ "$(seen password)" =~ ^[0-9A-Za-z]{7}$ ]] && [ "$(seen password)" != "$before" ] ||
+    fail "Generate gave '$(seen password)' after '$before'"
+}
+# The password-file command up to its save dialog, with an optional count.
+choose_file() {
+  local path=$1 count=${2:-}
+  click_client "$window" 178 101 524 136
+  local dialog
+  dialog=$(wait_window '^Соханение файла паролей$' 10) || fail "no password-file dialog"
+  [ -n "$count" ] && probe set count "$count"
+  click_client "$dialog" 73 51 482 73  # "Выбрать файл"
+  probe save-as "$path"
+}
+# The box just read: caption, text, owner, and whether the main window was enabled meanwhile.
+expect_box() {
+  local name=$1 caption=$2 text=$3 owner=$4 main_enabled=$5
+  expect_seen "$name.caption" "$caption"
+  expect_seen "$name.text" "$text"
+  expect_seen "$name.owner" "$owner"
+  expect_seen "$name.main_enabled" "$main_enabled"
+}
+
+start_program
+generate_works
+password=$(seen password)
+
+echo "--- Generate with an empty alphabet"
+probe set alphabet ""
+click_generate
+close_box empty Tarvelin
+expect_box empty Tarvelin "$no_alphabet" main 0
+probe get password
+expect_seen password "$password"
+probe set alphabet "$alphabet"
+generate_works
+
+echo "--- the password file with an empty alphabet: the empty list is saved, then the report"
+probe set alphabet ""
+choose_file "$(winpath "$work/empty.txt")"
+close_box file_empty Tarvelin
+expect_box file_empty Tarvelin "$no_alphabet" main 0
+[ -f "$work/empty.txt" ] && [ ! -s "$work/empty.txt" ] || fail "no empty file was saved"
+probe set alphabet "$alphabet"
+generate_works
+
+echo "--- the password file where nothing can be created"
+choose_file 'Z:\proc\x'
+close_box create Tarvelin
+text=$(seen create.text)
+[[ "$text" == 'Cannot create file "Z:\proc\x.txt". '?*. ]] || fail "the report reads '$text'"
+expect_box create Tarvelin "$text" main 0
+generate_works
+
+echo "--- a failure while the program is in the background"
+choose_file 'Z:\proc\y' 3000000
+probe background 8 &
+background=$!
+close_box background Tarvelin
+expect_box background Tarvelin "$(seen background.text)" app 0
+[[ "$(seen background.text)" == 'Cannot create file "Z:\proc\y.txt". '* ]] || fail "the report reads '$(seen background.text)'"
+wait "$background" || true
+sleep 0.5
+probe state
+expect_seen main_enabled 1
+expect_seen main_active 1
+probe key tab state
+expect_seen focus alphabet
+probe key shift-tab state
+expect_seen focus file
+probe key left state
+expect_seen focus exit
+generate_works
+
+click_client "$window" 470 101 524 136  # Exit
+wait_exit 15 || fail "the program did not end after Exit"
+
+echo "--- GenRandomFile with a count of 0 or less (test build)"
+start_program "$test_exe"
+for count in 0 -1; do
+  probe gen-file "$count" "$(winpath "$work/never.txt")"
+  close_box "count$count" "Количество паролей"
+  expect_box "count$count" "Количество паролей" "Указано неверное количество паролей..." app 1
+done
+[ ! -e "$work/never.txt" ] || fail "a file was written for an invalid count"
+generate_works
+probe close
+wait_exit 15 || fail "the test build did not end"
+echo "ok: every failure was reported and the program carried on"
