@@ -33,6 +33,8 @@ constexpr TFontSpec kFieldFont{L"Tahoma", 13, false, false, RGB(0, 0, 0)};
 constexpr TFontSpec kBannerFont{L"Tahoma", 11, true, false, RGB(0, 0, 0)};
 
 const wchar_t kDefaultAlphabet[] = L"1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+const wchar_t kGroupCaption[] = L"Данные для генерации:";
+const wchar_t kGenFileHint[] = L"Генерирование файла паролей";
 
 // Image list indices of the four buttons.
 constexpr int kImageGen = 0, kImageExit = 1, kImageAbout = 2, kImageGenFile = 3;
@@ -53,25 +55,34 @@ TMainForm::TMainForm()
       sAlphaImageList1({IDI_BTN_GENERATE, IDI_BTN_EXIT, IDI_BTN_ABOUT, IDI_BTN_GENFILE}) {
   SetCaption(L"Tarvelin");
   // Created in tab order: the order of creation is the order of Tab.
-  sGroupBox1.Create(*this, kGroupBox, L"Данные для генерации:", kTahoma10);
+  sGroupBox1.Create(*this, kGroupBox, kGroupCaption, kTahoma10);
   EditMask.Create(sGroupBox1, kEditMask, kFieldFont, {});
   EditMask.SetText(kDefaultAlphabet);
   EditMask.SetPlaceholder(L"Введите набор символов для генерации случайного пароля");
+  // The alphabet is no secret: its copy and cut stay the system's own, seen by the clipboard
+  // history like any text.
   sSpinEdit1.Create(sGroupBox1, kSpinEdit, kFieldFont,
                     {.Text = L"7", .Value = 7, .MinValue = 1, .MaxValue = 0, .NumbersOnly = true});
   EditPass.Create(*this, kEditPass, kFieldFont, {});
   EditPass.SetPlaceholder(L"Ваш пароль");
   EditPass.PrivateClipboard = true;
+  // The group caption and the placeholders are no windows, so no label names the fields for
+  // screen readers: each gets its name as an annotation.
+  EditMask.SetAccessibleName(kGroupCaption);
+  sSpinEdit1.SetAccessibleName(L"Длина пароля");
+  EditPass.SetAccessibleName(L"Ваш пароль");
   sPanel1.Create(*this, kPanel);
   BtnGen.Create(sPanel1, kBtnGen, L"Генерировать", kTahoma8Bold, &sAlphaImageList1, kImageGen);
   BtnAbout.Create(sPanel1, kBtnAbout, L"О программе", kTahoma8, &sAlphaImageList1, kImageAbout);
   BtnExit.Create(sPanel1, kBtnExit, L"Выход", kTahoma8, &sAlphaImageList1, kImageExit);
-  BtnGenFile.Create(sPanel1, kBtnGenFile, L"", kTahoma8, &sAlphaImageList1, kImageGenFile);
+  // The image alone; its tooltip is its window text, so screen readers name it.
+  BtnGenFile.IconOnly = true;
+  BtnGenFile.Create(sPanel1, kBtnGenFile, kGenFileHint, kTahoma8, &sAlphaImageList1, kImageGenFile);
   LabelReclam.Create(*this, kLabelReclam, Wide(SiteURL), kBannerFont,
-                     {.alignment = TAlignment::Center, .vertical_center = true});
+                     {.alignment = TAlignment::Center, .vertical_center = true, .link = true});
 
   AddToolTip(BtnGen, L"Генерирование 1го пароля, он автоматически копируется в буфер обмена");
-  AddToolTip(BtnGenFile, L"Генерирование файла паролей");
+  AddToolTip(BtnGenFile, kGenFileHint);
   AddToolTip(BtnAbout, L"Информация о том, как можно помочь проекту, как связаться с автором, и так далее...");
   AddToolTip(BtnExit, L"Завершение работы с данной замечательной программой...");
 

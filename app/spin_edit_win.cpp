@@ -89,7 +89,7 @@ void TsTimerSpeedButton::TimerExpired() {
 }
 
 void TsTimerSpeedButton::Paint(HDC dc) const {
-  const SkinColors& skin = Skin(SkinSection::SpeedButtonSmall);
+  const SkinColors skin = Skin(SkinSection::SpeedButtonSmall);
   const bool enabled = enabled_ && owner_.Enabled();
   const bool pressed = enabled && down_;
   const bool hot = enabled && hot_;
@@ -460,13 +460,7 @@ LRESULT TsSpinEdit::Paste() {
   return result;
 }
 
-LRESULT TsSpinEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_MOUSEWHEEL) {
-    const int delta = GET_WHEEL_DELTA_WPARAM(wp);
-    if (!DoMouseWheel(GET_KEYSTATE_WPARAM(wp), delta, PointOf(lp)) && !ReadOnly()) {
-      SetValue(Rules().StepValue(Value(), delta / 120));  // div truncates toward zero
-    }
-    return 0;
-  }
-  return TsBaseSpinEdit::WndProc(msg, wp, lp);
+bool TsSpinEdit::MouseWheel(WORD, int delta, POINT) {
+  if (!ReadOnly()) SetValue(Rules().StepValue(Value(), delta / 120));  // div truncates toward zero
+  return true;  // handled also when read-only: the multi-line edit must not scroll
 }

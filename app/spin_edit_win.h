@@ -214,7 +214,9 @@ protected:
   void DownClick() override { StepDown(); }
   LRESULT Paste() override;
   bool NegativeInRange() const override { return MinValue <= 0; }
-  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  // A wheel turn that reached the field with the focus and that no OnMouseWheel handled: whole
+  // notches step, and the text is written in normal form even for less than one.
+  bool MouseWheel(WORD keys, int delta, POINT pos) override;
 
 private:
   void Step(std::int32_t notches, const TNotifyEvent& replacement);

@@ -13,7 +13,6 @@ constexpr TRect96 kPanel2{0, 29, 482, 44};
 constexpr TRect96 kBtnOpen{1, 1, 145, 42};
 constexpr TRect96 kBtnCancel{361, 1, 120, 42};
 
-
 // Image list indices: a yellow folder, a green check mark (shown by no control), a red cross.
 constexpr int kImageFolder = 0, kImageCancel = 2;
 
@@ -28,6 +27,9 @@ TFormOpenFile::TFormOpenFile()
   EditFilePath.Create(sPanel1, kEditFilePath, kTahoma10, {.read_only = true});
   sSpinEdit1.Create(sPanel1, kSpinEdit, kTahoma8,
                     {.Text = L"100", .Value = 100, .MinValue = 1, .MaxValue = 0, .NumbersOnly = true});
+  // No label window stands before the fields: screen readers take their names from annotations.
+  EditFilePath.SetAccessibleName(L"Файл паролей");
+  sSpinEdit1.SetAccessibleName(L"Количество паролей");
   sPanel2.Create(*this, kPanel2);
   BtnOpen.Create(sPanel2, kBtnOpen, L"Выбрать файл", kTahoma8Bold, &sAlphaImageList1, kImageFolder);
   BtnCancel.Create(sPanel2, kBtnCancel, L"Закрыть", kTahoma8, &sAlphaImageList1, kImageCancel);

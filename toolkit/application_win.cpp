@@ -3,6 +3,7 @@
 #include "toolkit/application_win.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <algorithm>
 #include <deque>
@@ -51,6 +52,9 @@ LONGLONG Now() {
 }  // namespace
 
 TApplication::TApplication() {
+  // COM for the GUI thread, as long as the windows live: the accessible names of the controls
+  // are annotations kept by the system's accessibility objects.
+  com_ = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&icc);
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
@@ -78,6 +82,7 @@ TApplication::~TApplication() {
   }
   ::DestroyWindow(handle_);
   if (Application == this) Application = previous_;
+  if (SUCCEEDED(com_)) ::CoUninitialize();
 }
 
 void TApplication::RegisterForm(TForm* form) {

@@ -97,6 +97,7 @@ private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
   TApplication* previous_ = nullptr;  // restored when this one ends (tests nest them)
+  HRESULT com_ = E_FAIL;
   HWND handle_ = nullptr;
   TForm* main_form_ = nullptr;
   std::vector<TForm*> forms_;

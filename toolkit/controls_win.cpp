@@ -88,12 +88,12 @@ std::pair<int, int> TEdit::Selection() const {
 
 void TEdit::CopyToClipboard() { ::SendMessageW(Handle(), WM_COPY, 0, 0); }
 
-void TEdit::CopySelectionPrivately() {
+bool TEdit::CopySelectionPrivately() {
   const auto [start, end] = Selection();
-  if (start >= end) return;  // an empty selection leaves the clipboard as it was
+  if (start >= end) return false;  // an empty selection leaves the clipboard as it was
   const std::wstring text = Text().substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
   const TOpenClipboard clipboard(Handle());
-  if (!clipboard || !::EmptyClipboard()) return;  // busy: the copy fails as the system's own would
+  if (!clipboard || !::EmptyClipboard()) return false;  // busy: the copy fails as the system's own would
   // The text and the marks that keep it out of the clipboard history and the cloud clipboard go
   // in one transaction; when any of them is refused, nothing is left, so the text is never
   // published unmarked.
@@ -104,6 +104,13 @@ void TEdit::CopySelectionPrivately() {
                    PutOnClipboard(::RegisterClipboardFormatW(L"CanIncludeInClipboardHistory"), &no, sizeof no) &&
                    PutOnClipboard(::RegisterClipboardFormatW(L"CanUploadToCloudClipboard"), &no, sizeof no);
   if (!put) ::EmptyClipboard();
+  return put;
+}
+
+void TEdit::CutSelectionPrivately() {
+  if (!CopySelectionPrivately() || ReadOnly()) return;
+  // What the edit's own cut does after its copy: the selection replaced by nothing, undoable.
+  ::SendMessageW(Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
 }
 
 LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -130,6 +137,22 @@ LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
+    case WM_KEYDOWN:
+      // The edit control may answer Shift+Del and Ctrl+Ins by cutting or copying inside itself,
+      // past WM_CUT and WM_COPY (Wine's does): in a private field both keys take the messages.
+      if (PrivateClipboard && (wp == VK_DELETE || wp == VK_INSERT)) {
+        const bool shift = ::GetKeyState(VK_SHIFT) < 0, control = ::GetKeyState(VK_CONTROL) < 0;
+        if (wp == VK_DELETE && shift && !control) return ::SendMessageW(Handle(), WM_CUT, 0, 0);
+        if (wp == VK_INSERT && control && !shift) return ::SendMessageW(Handle(), WM_COPY, 0, 0);
+      }
+      break;
+    case WM_CUT:
+      // Ctrl+X and the context menu's Cut arrive here, and Shift+Del by the key-down above.
+      if (PrivateClipboard) {
+        CutSelectionPrivately();
+        return 0;
+      }
+      break;
     default:
       break;
   }
@@ -149,8 +172,8 @@ bool TEdit::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
       const auto dc = reinterpret_cast<HDC>(wp);
-      const SkinColors& skin = Skin(Section());
-      ::SetTextColor(dc, Enabled() ? FontColor(Font()) : skin.disabledText);
+      const SkinColors skin = Skin(Section());
+      ::SetTextColor(dc, Enabled() ? SkinTextColor(Section(), Font().color) : skin.disabledText);
       ::SetBkColor(dc, skin.face);
       ::SetDCBrushColor(dc, skin.face);
       result = reinterpret_cast<LRESULT>(::GetStockObject(DC_BRUSH));
@@ -173,7 +196,7 @@ void TsEdit::PaintFrame() {
   ::MapWindowPoints(Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
   ::OffsetRect(&client, -r.left, -r.top);
   ::OffsetRect(&r, -r.left, -r.top);
-  const SkinColors& skin = Skin(Section());
+  const SkinColors skin = Skin(Section());
   const COLORREF color = Focused() ? skin.focusBorder : hot_ ? skin.hotBorder : skin.border;
   // A border wider than the frame line is filled with the field's face, so it reads as padding.
   const int saved = ::SaveDC(dc);
@@ -188,6 +211,13 @@ LRESULT TsEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCPAINT:
       PaintFrame();
       return 0;
+    case WM_PAINT: {
+      // The edit takes WS_BORDER away at creation and draws its own line inside the client
+      // area at every paint: the skin's frame goes over it, or focus and hover never show.
+      const LRESULT result = TEdit::WndProc(msg, wp, lp);
+      if (Handle()) PaintFrame();
+      return result;
+    }
     case WM_MOUSEMOVE:
       if (!hot_) {
         hot_ = true;
@@ -269,12 +299,15 @@ LRESULT TsButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 void TsButton::Draw(const DRAWITEMSTRUCT& item) {
   const HDC dc = item.hDC;
   const RECT r = item.rcItem;
-  const SkinColors& skin = Skin(SkinSection::Button);
+  const SkinColors skin = Skin(SkinSection::Button);
   const bool pressed = item.itemState & ODS_SELECTED;
   const bool disabled = item.itemState & ODS_DISABLED;
   const bool focused = item.itemState & ODS_FOCUS;
   const COLORREF face = pressed ? skin.pressedFace : hot_ && !disabled ? skin.hotFace : skin.face;
-  const COLORREF border = pressed ? skin.pressedBorder : (hot_ || focused) && !disabled ? skin.hotBorder : skin.border;
+  const COLORREF border = pressed                 ? skin.pressedBorder
+                          : focused && !disabled ? skin.focusBorder
+                          : hot_ && !disabled    ? skin.hotBorder
+                                                 : skin.border;
   FillSolid(dc, r, face);
   FrameSolid(dc, r, border);
   if (focused && !pressed) {
@@ -283,7 +316,7 @@ void TsButton::Draw(const DRAWITEMSTRUCT& item) {
     FrameSolid(dc, inner, border);
   }
 
-  const std::wstring caption = Text();
+  const std::wstring caption = IconOnly ? std::wstring() : Text();
   const UINT dpi = Dpi();
   const int icon = (images_ && image_index_ >= 0) ? images_->SizeFor(dpi) : 0;
   const int gap = (icon && !caption.empty()) ? Scale(6) : 0;
@@ -327,7 +360,7 @@ void TsGroupBox::Create(TContainer& parent, const TRect96& bounds, const std::ws
 }
 
 void TsGroupBox::PaintBackground(HDC dc, const RECT& client) {
-  const SkinColors& skin = Skin(Section());
+  const SkinColors skin = Skin(Section());
   FillSolid(dc, client, skin.face);
   const std::wstring caption = Text();
   const TSelection font(dc, FontHandle());
@@ -341,7 +374,7 @@ void TsGroupBox::PaintBackground(HDC dc, const RECT& client) {
   const int left = Scale(8);
   FillSolid(dc, RECT{left - Scale(2), client.top, left + text.cx + Scale(2), client.top + tm.tmHeight}, skin.face);
   ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, FontColor(Font()));
+  ::SetTextColor(dc, SkinTextColor(Section(), Font().color));
   ::TextOutW(dc, left, client.top, caption.c_str(), static_cast<int>(caption.size()));
 }
 
@@ -436,7 +469,13 @@ void TLabel::Paint(HDC dc, const RECT& bounds) {
   const UINT dpi = Parent() ? Parent()->Dpi() : 96;
   const TSelection font(dc, FontFor(dpi));
   ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, font_spec_.color == CLR_INVALID ? SkinFontColor() : font_spec_.color);
+  if (HighContrast()) {
+    const SkinColors skin = Skin(Parent() ? Parent()->Section() : SkinSection::Form);
+    FillSolid(dc, bounds, skin.face);
+    ::SetTextColor(dc, style_.link ? ::GetSysColor(COLOR_HOTLIGHT) : skin.text);
+  } else {
+    ::SetTextColor(dc, font_spec_.color == CLR_INVALID ? SkinFontColor() : font_spec_.color);
+  }
   RECT r = bounds;
   ::DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, Format());
 }

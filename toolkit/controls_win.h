@@ -41,8 +41,8 @@ public:
 
   // Select the whole text when the field receives the focus (by default not on a mouse click).
   bool AutoSelect = true;
-  // Copies of this field's selection carry the clipboard formats that keep them out of the
-  // clipboard history and the cloud clipboard; for fields that show secrets.
+  // Copies and cuts of this field's selection carry the clipboard formats that keep them out of
+  // the clipboard history and the cloud clipboard; for fields that show secrets.
   bool PrivateClipboard = false;
   // Raised whenever the text changes.
   TNotifyEvent OnChange;
@@ -55,7 +55,11 @@ protected:
   virtual SkinSection Section() const { return SkinSection::Edit; }
 
 private:
-  void CopySelectionPrivately();
+  // Returns whether the selection is on the clipboard now.
+  bool CopySelectionPrivately();
+  // Copies privately, then deletes the selection as the edit's own cut does, undo included; a
+  // selection that did not reach the clipboard stays, so a cut never loses it.
+  void CutSelectionPrivately();
 
   int max_length_ = 0;
   bool mouse_focusing_ = false;
@@ -83,6 +87,9 @@ public:
   virtual void Click();
 
   int ModalResult = mrNone;
+  // Shows the image alone: the caption stays the window text, which names the button for
+  // screen readers, but is not painted. Set before Create.
+  bool IconOnly = false;
   TNotifyEvent OnClick;
 
 protected:
@@ -134,7 +141,8 @@ private:
 
 enum class TAlignment { Left, Center, Right };
 
-// A transparent text drawn by its container: one line or wrapped, left-aligned or centred.
+// A transparent text drawn by its container: one line or wrapped, left-aligned or centred. In
+// high contrast it stands on a plate of its container's face, so it stays readable over a picture.
 class TLabel : public TGraphicControl {
 public:
   struct Style {
@@ -142,6 +150,7 @@ public:
     bool vertical_center = false;
     bool word_wrap = false;
     bool single_line = true;  // false: a new line at each line break (CR, LF or CR LF)
+    bool link = false;        // in high contrast drawn in the system's colour of links
   };
 
   void Create(TContainer& parent, const TRect96& bounds, const std::wstring& text, const TFontSpec& font,

@@ -12,6 +12,8 @@
 namespace {
 
 const wchar_t kFormClass[] = L"TarvelinForm";
+// The tooltips' widest line, at 96 dpi.
+constexpr int kToolTipWidth = 420;
 
 DWORD FormStyle() { return WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN; }
 
@@ -144,7 +146,7 @@ void TForm::AddToolTip(TWinControl& control, const std::wstring& text) {
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
                                      ::GetModuleHandleW(nullptr), nullptr));
     if (!tooltip_) throw EOutOfResources(u"Cannot create a window");
-    ::SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, Scale(420));
+    ::SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, Scale(kToolTipWidth));
   }
   TTTOOLINFOW info{};
   info.cbSize = sizeof info;
@@ -161,6 +163,23 @@ void TForm::FocusArrived(TWinControl* control) {
   active_control_ = control->Handle();
   if (previous) previous->DoExit();
   control->DoEnter();
+}
+
+void TForm::HandMouseWheelToFocus(WPARAM wp, LPARAM lp) {
+  const HWND focus = ::GetFocus();
+  if (!focus || (focus != Handle() && !::IsChild(Handle(), focus))) return;
+  handing_wheel_ = true;
+  const ScopeExit done([this] { handing_wheel_ = false; });
+  ::SendMessageW(focus, WM_MOUSEWHEEL, wp, lp);
+}
+
+void TForm::ApplyDpi(UINT dpi) {
+  TContainer::ApplyDpi(dpi);
+  if (tooltip_) ::SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, Scale(kToolTipWidth));
+}
+
+void TForm::RepaintAll() {
+  ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void TForm::FocusFirst() {
@@ -230,6 +249,21 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (cursor_ && reinterpret_cast<HWND>(wp) == Handle() && LOWORD(lp) == HTCLIENT) {
         ::SetCursor(::LoadCursorW(nullptr, cursor_));
         return TRUE;
+      }
+      break;
+    case WM_SYSCOLORCHANGE:
+      // The system's colours are read at every paint: in high contrast they are the window's.
+      RefreshHighContrast();
+      drawn_high_contrast_ = HighContrast();
+      RepaintAll();
+      break;
+    case WM_SETTINGCHANGE:
+      // Every form compares with what it drew itself: the first one to hear of the change
+      // refreshes the answer for all.
+      RefreshHighContrast();
+      if (HighContrast() != drawn_high_contrast_) {
+        drawn_high_contrast_ = HighContrast();
+        RepaintAll();
       }
       break;
     case WM_DPICHANGED: {

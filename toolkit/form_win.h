@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "toolkit/skin_win.h"
 #include "toolkit/window_win.h"
 
 enum class TBorderStyle {
@@ -54,6 +55,13 @@ public:
 
   // Called by the toolkit when a control of this window receives the focus.
   void FocusArrived(TWinControl* control);
+  // Hands a wheel turn that reached any window of this form to the window that has the focus,
+  // when that is this form or one of its controls; with the focus elsewhere nothing acts on it.
+  void HandMouseWheelToFocus(WPARAM wp, LPARAM lp);
+  bool HandingMouseWheel() const noexcept { return handing_wheel_; }
+
+  // Rescales the tooltips' width with the rest.
+  void ApplyDpi(UINT dpi) override;
   // The window's keyboard navigation: Tab and Shift+Tab through the tab order, arrows among the
   // controls of one parent, Enter on a button clicks it; Enter and Escape elsewhere do nothing.
   // Keys that the focused control claims (WM_GETDLGCODE) are left to it.
@@ -67,11 +75,15 @@ private:
   void PlaceFirstTime();
   RECT WindowRectFor(UINT dpi) const;
   void FocusFirst();
+  // Draws the window and all its controls, frames included, anew: the colours have changed.
+  void RepaintAll();
 
   TBorderStyle border_;
   TPosition position_;
   bool placed_ = false;
   bool modal_ = false;
+  bool handing_wheel_ = false;
+  bool drawn_high_contrast_ = HighContrast();
   int modal_result_ = mrNone;
   HWND active_control_ = nullptr;
   LPCWSTR cursor_ = nullptr;

@@ -1,5 +1,7 @@
-// The program's one built-in look: flat and light.
+// The program's one built-in look: flat and light; the system's colours in high contrast.
 #include "toolkit/skin_win.h"
+
+std::function<bool()> HighContrastQueryOverride;
 
 namespace {
 
@@ -16,9 +18,42 @@ const SkinColors kGroupBox{RGB(240, 240, 240), RGB(213, 223, 229), RGB(0, 0, 0),
 const SkinColors kSpeedButton{RGB(240, 240, 240), RGB(240, 240, 240), RGB(64, 64, 64), RGB(229, 241, 251), RGB(0, 120, 215),
                               RGB(204, 228, 247), RGB(0, 84, 153), RGB(0, 120, 215), RGB(170, 170, 170)};
 
+bool SystemHighContrast() {
+  if (HighContrastQueryOverride) return HighContrastQueryOverride();
+  HIGHCONTRASTW hc{};
+  hc.cbSize = sizeof hc;
+  return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+// -1 until the first question, then 0 or 1.
+int high_contrast = -1;
+
+// Read at every use, so a new colour scheme shows at the next paint.
+SkinColors SystemColors(SkinSection section) {
+  const bool field = section == SkinSection::Edit;
+  const COLORREF face = ::GetSysColor(field ? COLOR_WINDOW : COLOR_BTNFACE);
+  const COLORREF text = ::GetSysColor(field ? COLOR_WINDOWTEXT : COLOR_BTNTEXT);
+  const COLORREF hot = ::GetSysColor(COLOR_HOTLIGHT), focus = ::GetSysColor(COLOR_HIGHLIGHT);
+  // The spin buttons stay flat: a frame only under the pointer or held down.
+  const COLORREF border = section == SkinSection::SpeedButtonSmall ? face : text;
+  return SkinColors{face, border, text, face, hot, face, focus, focus, ::GetSysColor(COLOR_GRAYTEXT)};
+}
+
 }  // namespace
 
-const SkinColors& Skin(SkinSection section) {
+bool HighContrast() {
+  if (high_contrast < 0) high_contrast = SystemHighContrast() ? 1 : 0;
+  return high_contrast != 0;
+}
+
+bool RefreshHighContrast() {
+  const int before = high_contrast;
+  high_contrast = SystemHighContrast() ? 1 : 0;
+  return before != high_contrast;
+}
+
+SkinColors Skin(SkinSection section) {
+  if (HighContrast()) return SystemColors(section);
   switch (section) {
     case SkinSection::Edit: return kEdit;
     case SkinSection::Button: return kButton;
@@ -30,7 +65,12 @@ const SkinColors& Skin(SkinSection section) {
   return kForm;
 }
 
-COLORREF SkinFontColor() { return kForm.text; }
+COLORREF SkinFontColor() { return HighContrast() ? ::GetSysColor(COLOR_BTNTEXT) : kForm.text; }
+
+COLORREF SkinTextColor(SkinSection section, COLORREF font_color) {
+  if (HighContrast()) return Skin(section).text;
+  return font_color == CLR_INVALID ? ::GetSysColor(COLOR_WINDOWTEXT) : font_color;
+}
 
 void FillSolid(HDC dc, const RECT& r, COLORREF c) {
   const COLORREF old = ::SetBkColor(dc, c);

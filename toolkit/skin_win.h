@@ -1,8 +1,10 @@
 // The program's one built-in look: flat and light, the same colours in every window. Controls
-// name the section they are drawn with.
+// name the section they are drawn with. In high contrast the look steps aside for the system's colours.
 #pragma once
 
 #include <windows.h>
+
+#include <functional>
 
 enum class SkinSection { Form, Edit, Button, Panel, GroupBox, SpeedButtonSmall };
 
@@ -18,10 +20,25 @@ struct SkinColors {
   COLORREF disabledText;
 };
 
-const SkinColors& Skin(SkinSection section);
+// The colours of a section: the skin's own, or in high contrast the system's (window and window
+// text for fields, button face and button text elsewhere, hot light under the pointer,
+// highlight for the focus and for a pressed button, grey text when disabled).
+SkinColors Skin(SkinSection section);
+
+// Whether Windows asks for high contrast (SPI_GETHIGHCONTRAST, HCF_HIGHCONTRASTON). Read on
+// first use and again by RefreshHighContrast, which the forms call when the system's colours or
+// settings change; returns whether the answer changed.
+bool HighContrast();
+bool RefreshHighContrast();
+// Replaces the system's answer until reset to nullptr, for tests: Wine always answers no and
+// cannot be switched.
+extern std::function<bool()> HighContrastQueryOverride;
 
 // The colour of transparent labels drawn on a window of the skin.
 COLORREF SkinFontColor();
+// The colour a control of section draws its text in: its font's colour (CLR_INVALID: the
+// system's window text) with the skin, the section's system text colour in high contrast.
+COLORREF SkinTextColor(SkinSection section, COLORREF font_color);
 
 // Fills r with c.
 void FillSolid(HDC dc, const RECT& r, COLORREF c);

@@ -2,6 +2,8 @@
 #include "toolkit/window_win.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <exception>
@@ -12,11 +14,47 @@
 #include "toolkit/exception.h"
 #include "toolkit/form_win.h"
 
+std::function<bool(HWND hwnd, const std::wstring& name)> AnnotateAccessibleNameOverride;
+
 namespace {
 
 const wchar_t kControlProperty[] = L"Tarvelin.Control";
 
 void Unregister(std::vector<TWinControl*>& list, TWinControl* c) { std::erase(list, c); }
+
+// The system's annotation service for one call; null when COM is not ready on this thread.
+class TAccPropServices {
+public:
+  TAccPropServices() {
+    if (FAILED(::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                                  reinterpret_cast<void**>(&services_)))) {
+      services_ = nullptr;
+    }
+  }
+  TAccPropServices(const TAccPropServices&) = delete;
+  TAccPropServices& operator=(const TAccPropServices&) = delete;
+  ~TAccPropServices() {
+    if (services_) services_->Release();
+  }
+  IAccPropServices* operator->() const noexcept { return services_; }
+  explicit operator bool() const noexcept { return services_ != nullptr; }
+
+private:
+  IAccPropServices* services_ = nullptr;
+};
+
+bool AnnotateAccessibleName(HWND hwnd, const std::wstring& name) {
+  if (AnnotateAccessibleNameOverride) return AnnotateAccessibleNameOverride(hwnd, name);
+  const TAccPropServices services;
+  return services && SUCCEEDED(services->SetHwndPropStr(hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                                        PROPID_ACC_NAME, name.c_str()));
+}
+
+// The annotation lives in the system until it is cleared, so it is cleared with its window.
+void ClearAccessibleName(HWND hwnd) {
+  const TAccPropServices services;
+  if (services) services->ClearHwndProps(hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &PROPID_ACC_NAME, 1);
+}
 
 }  // namespace
 
@@ -30,10 +68,6 @@ UniqueFont CreateFontFor(const TFontSpec& font, UINT dpi) {
                                   CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.face));
   if (!handle) throw std::bad_alloc();
   return handle;
-}
-
-COLORREF FontColor(const TFontSpec& font) {
-  return font.color == CLR_INVALID ? ::GetSysColor(COLOR_WINDOWTEXT) : font.color;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -52,6 +86,10 @@ TForm* TWinControl::Form() const noexcept {
     if (auto* f = dynamic_cast<TForm*>(const_cast<TWinControl*>(c))) return f;
   }
   return nullptr;
+}
+
+TForm* TWinControl::RootForm() const noexcept {
+  return handle_ ? dynamic_cast<TForm*>(FromHandle(::GetAncestor(handle_, GA_ROOT))) : nullptr;
 }
 
 TWinControl* TWinControl::FromHandle(HWND hwnd) noexcept {
@@ -131,6 +169,32 @@ bool TWinControl::DoMouseWheel(WORD keys, int delta, POINT pos) {
   return false;
 }
 
+bool TWinControl::MouseWheel(WORD, int, POINT) { return false; }
+
+LRESULT TWinControl::MouseWheelMessage(WPARAM wp, LPARAM lp) {
+  TForm* form = RootForm();
+  // Windows 10 and 11 send the wheel to the window under the pointer, Wine and older Windows to
+  // the focus: either way the form hands it, once, to the control that has the focus.
+  if (form && !form->HandingMouseWheel()) {
+    form->HandMouseWheelToFocus(wp, lp);
+    return 0;
+  }
+  // A turn the focused control leaves to its parents ends with them: a control without the
+  // focus never acts on the wheel.
+  if (!Focused()) return form ? 0 : DefProc(WM_MOUSEWHEEL, wp, lp);
+  const WORD keys = GET_KEYSTATE_WPARAM(wp);
+  const int delta = GET_WHEEL_DELTA_WPARAM(wp);
+  const POINT pos{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+  if (DoMouseWheel(keys, delta, pos) || MouseWheel(keys, delta, pos)) return 0;
+  return WndProc(WM_MOUSEWHEEL, wp, lp);
+}
+
+bool TWinControl::SetAccessibleName(const std::wstring& name) {
+  accessible_name_ = name;
+  annotated_ = AnnotateAccessibleName(handle_, name);
+  return annotated_;
+}
+
 void TrackPointerLeave(HWND hwnd) {
   TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd, 0};
   ::TrackMouseEvent(&tme);
@@ -201,7 +265,7 @@ LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   const HWND hwnd = handle_;
   LRESULT result = 0;
   try {
-    result = WndProc(msg, wp, lp);
+    result = msg == WM_MOUSEWHEEL ? MouseWheelMessage(wp, lp) : WndProc(msg, wp, lp);
     if (msg == WM_SETFOCUS && handle_) {
       if (TForm* form = Form()) form->FocusArrived(this);
     }
@@ -210,6 +274,8 @@ LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     Application->HandleException(std::current_exception());
   }
   if (msg == WM_NCDESTROY) {
+    if (annotated_) ClearAccessibleName(hwnd);
+    annotated_ = false;
     if (subclassed_) ::RemoveWindowSubclass(hwnd, &TWinControl::SubclassProc, 1);
     ::RemovePropW(hwnd, kControlProperty);
     handle_ = nullptr;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,11 @@ void TrackPointerLeave(HWND hwnd);
 // EOutOfResources when the system refuses.
 void RegisterWindowClass(const wchar_t* name, WNDPROC proc, UINT style = 0, HCURSOR cursor = nullptr,
                          HICON icon = nullptr);
-COLORREF FontColor(const TFontSpec& font);
+
+// Annotates hwnd with its accessible name (IAccPropServices::SetHwndPropStr, PROPID_ACC_NAME),
+// which screen readers announce; returns whether the system took it. Tests replace it: Wine's
+// accessibility takes no annotations.
+extern std::function<bool(HWND hwnd, const std::wstring& name)> AnnotateAccessibleNameOverride;
 
 // A control with a window of its own: either of a class of the toolkit or a subclassed system
 // control. It stores itself in the window's GWLP_USERDATA, so messages find their object.
@@ -104,9 +109,17 @@ public:
   TNotifyEvent OnExit;
 
   // Offers a wheel turn to OnMouseWheel of this control, then of each parent, nearest first;
-  // returns whether one of them handled it. Controls that act on the wheel call it first.
+  // returns whether one of them handled it.
   bool DoMouseWheel(WORD keys, int delta, POINT pos);
   TMouseWheelEvent OnMouseWheel;
+
+  // The name screen readers announce for a control that shows no text of its own (a field
+  // without a label window before it), given as an accessibility annotation; returns whether
+  // the system took it.
+  bool SetAccessibleName(const std::wstring& name);
+  const std::wstring& AccessibleName() const noexcept { return accessible_name_; }
+  // The top-level form this control's window stands in, if any.
+  TForm* RootForm() const noexcept;
 
 protected:
   TWinControl() = default;
@@ -123,6 +136,10 @@ protected:
   // Moves and sizes the window for the current dpi; top-level windows keep their place.
   virtual void PlaceWindow();
   virtual void Resized() {}
+  // The control's own answer to a wheel turn that reached it with the focus and that no
+  // OnMouseWheel handled; returns whether it used the turn. By default the window's own
+  // handling gets it.
+  virtual bool MouseWheel(WORD keys, int delta, POINT pos);
 
   static void RegisterToolkitClass(const wchar_t* class_name, UINT style, HCURSOR cursor);
 
@@ -130,6 +147,7 @@ private:
   static LRESULT CALLBACK OwnProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
   LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT MouseWheelMessage(WPARAM wp, LPARAM lp);
   void Attach(HWND hwnd);
   void ApplyFont();
 
@@ -139,6 +157,8 @@ private:
   UINT dpi_ = 96;
   TFontSpec font_spec_;
   UniqueFont font_;
+  std::wstring accessible_name_;
+  bool annotated_ = false;
   bool subclassed_ = false;
   bool destroying_ = false;
 };

@@ -6,10 +6,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <cstdio>
+#include <map>
 
+#include "about/dlg_about_win.h"
 #include "app/main_form_win.h"
+#include "passwords/dlg_file_count_win.h"
 #include "passwords/random.h"
 #include "tests/win_test_support.h"
+#include "toolkit/scope_exit.h"
 #include "toolkit/text.h"
 #include "toolkit/wide.h"
 
@@ -92,7 +98,7 @@ TEST_F(MainFormTest, ControlsTextsAndFonts) {
       {form->BtnGen.Handle(), L"Генерировать", L"", -11, true},
       {form->BtnAbout.Handle(), L"О программе", L"", -11, false},
       {form->BtnExit.Handle(), L"Выход", L"", -11, false},
-      {form->BtnGenFile.Handle(), L"", L"", -11, false},
+      {form->BtnGenFile.Handle(), L"Генерирование файла паролей", L"", -11, false},
       {form->sGroupBox1.Handle(), L"Данные для генерации:", L"", -13, false},
   };
   for (const auto& c : cases) {
@@ -186,6 +192,82 @@ TEST_F(MainFormTest, GenerateShowsThePasswordAndCopiesItPrivately) {
   CloseClipboard();
 }
 
+bool ClipboardIsPrivate() {
+  return IsClipboardFormatAvailable(RegisterClipboardFormatW(L"CanIncludeInClipboardHistory")) &&
+         IsClipboardFormatAvailable(RegisterClipboardFormatW(L"CanUploadToCloudClipboard")) &&
+         IsClipboardFormatAvailable(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"));
+}
+
+// Posts key to the focus with one modifier key held.
+void PressWith(TApplication& app, WPARAM key, int modifier) {
+  BYTE state[256];
+  GetKeyboardState(state);
+  state[modifier] = 0x80;
+  SetKeyboardState(state);
+  PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+  app.ProcessMessages();
+  state[modifier] = 0;
+  SetKeyboardState(state);
+}
+
+TEST_F(MainFormTest, ACutCopiesAsTheFieldsCopyDoesAndDeletesUndoably) {
+  enum class How { Message, CtrlX, ShiftDel, CtrlIns, Menu, ClipboardBusy };
+  struct Case {
+    const char* what;
+    TsEdit& field;
+    How how;
+    const wchar_t* text;  // the field's text afterwards; cut ones are undone to abcdef
+    const wchar_t* clipboard;
+    bool is_private;
+  };
+  const Case cases[] = {
+      {"password, WM_CUT", form->EditPass, How::Message, L"aef", L"bcd", true},
+      {"password, Ctrl+X", form->EditPass, How::CtrlX, L"aef", L"bcd", true},
+      {"password, Shift+Del", form->EditPass, How::ShiftDel, L"aef", L"bcd", true},
+      {"password, the context menu's Cut", form->EditPass, How::Menu, L"aef", L"bcd", true},
+      {"password, Ctrl+Ins copies privately", form->EditPass, How::CtrlIns, L"abcdef", L"bcd", true},
+      {"password, clipboard busy: nothing is lost", form->EditPass, How::ClipboardBusy, L"abcdef", L"", false},
+      {"alphabet, the system's plain cut", form->EditMask, How::Message, L"aef", L"bcd", false},
+      {"alphabet, Shift+Del plain too", form->EditMask, How::ShiftDel, L"aef", L"bcd", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.field.SetText(L"abcdef");
+    c.field.SetFocus();
+    c.field.SetSelection(1, 4);
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    CloseClipboard();
+    switch (c.how) {
+      case How::Message: SendMessageW(c.field.Handle(), WM_CUT, 0, 0); break;
+      case How::CtrlX: SendMessageW(c.field.Handle(), WM_CHAR, 0x18, 1); break;
+      case How::ShiftDel: PressWith(app, VK_DELETE, VK_SHIFT); break;
+      case How::CtrlIns: PressWith(app, VK_INSERT, VK_CONTROL); break;
+      case How::Menu: {
+        // The menu runs its own loop: its keys are posted before it opens. Cut is the first
+        // item after Undo, which is grey and skipped.
+        const HWND focus = c.field.Handle();
+        for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(focus, WM_KEYDOWN, key, 1);
+        SendMessageW(focus, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(focus), MAKELPARAM(-1, -1));
+        app.ProcessMessages();
+        break;
+      }
+      case How::ClipboardBusy:
+        OpenClipboard(form->Handle());
+        SendMessageW(c.field.Handle(), WM_CUT, 0, 0);
+        CloseClipboard();
+        break;
+    }
+    EXPECT_EQ(c.field.Text(), c.text);
+    EXPECT_EQ(ClipboardText(), c.clipboard);
+    EXPECT_EQ(ClipboardIsPrivate(), c.is_private);
+    if (c.field.Text() != L"abcdef") {
+      SendMessageW(c.field.Handle(), WM_UNDO, 0, 0);
+      EXPECT_EQ(c.field.Text(), L"abcdef") << "the cut is undone";
+    }
+  }
+}
+
 TEST_F(MainFormTest, AnEmptyAlphabetFailsThroughTheReportAndKeepsThePassword) {
   form->EditPass.SetText(L"old one");
   form->EditMask.SetText(L"");
@@ -262,6 +344,186 @@ TEST_F(MainFormTest, ExitDuringALongGenerationEndsAfterIt) {
   form->BtnGenClick(nullptr);
   EXPECT_TRUE(app.Terminated());
   EXPECT_EQ(form->EditPass.Text().size(), 5000u) << "the command ran to its end";
+}
+
+TEST_F(MainFormTest, EveryFocusableControlOfTheThreeWindowsHasAName) {
+  // Buttons are named by their window text; fields by an annotation, which Wine takes none of,
+  // so the annotations are recorded here.
+  std::map<HWND, std::wstring> annotated;
+  AnnotateAccessibleNameOverride = [&](HWND hwnd, const std::wstring& name) {
+    annotated[hwnd] = name;
+    return true;
+  };
+  const ScopeExit reset([] { AnnotateAccessibleNameOverride = nullptr; });
+  form.reset();
+  TMainForm main;
+  TFormOpenFile file;
+  TFormAbout about;
+  const struct {
+    const char* what;
+    HWND hwnd;
+    const wchar_t* name;
+    bool by_text;  // else by annotation
+  } cases[] = {
+      {"alphabet field", main.EditMask.Handle(), L"Данные для генерации:", false},
+      {"length field", main.sSpinEdit1.Handle(), L"Длина пароля", false},
+      {"password field", main.EditPass.Handle(), L"Ваш пароль", false},
+      {"Generate", main.BtnGen.Handle(), L"Генерировать", true},
+      {"About", main.BtnAbout.Handle(), L"О программе", true},
+      {"Exit", main.BtnExit.Handle(), L"Выход", true},
+      {"the icon-only button: its tooltip", main.BtnGenFile.Handle(), L"Генерирование файла паролей", true},
+      {"dialog's path field", file.EditFilePath.Handle(), L"Файл паролей", false},
+      {"dialog's count field", file.sSpinEdit1.Handle(), L"Количество паролей", false},
+      {"dialog's Choose", file.BtnOpen.Handle(), L"Выбрать файл", true},
+      {"dialog's Close", file.BtnCancel.Handle(), L"Закрыть", true},
+      {"About's Close", about.sBitBtn1.Handle(), L"Закрыть", true},
+  };
+  std::vector<HWND> named;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    wchar_t text[200] = {};
+    GetWindowTextW(c.hwnd, text, 200);
+    EXPECT_EQ(c.by_text ? std::wstring(text) : annotated[c.hwnd], c.name);
+    named.push_back(c.hwnd);
+  }
+  // No tab stop of the three windows is left out of the table.
+  for (const TForm* f : {static_cast<TForm*>(&main), static_cast<TForm*>(&file), static_cast<TForm*>(&about)}) {
+    for (HWND h = GetNextDlgTabItem(f->Handle(), nullptr, FALSE), first = h; h;) {
+      EXPECT_NE(std::find(named.begin(), named.end(), h), named.end()) << ClassOf(h).c_str();
+      h = GetNextDlgTabItem(f->Handle(), h, FALSE);
+      if (h == first) break;
+    }
+  }
+  // Through the system's own annotation service: Wine's answers E_NOTIMPL, Windows' takes it.
+  AnnotateAccessibleNameOverride = nullptr;
+  EXPECT_FALSE(main.EditPass.SetAccessibleName(L"Ваш пароль"));
+  EXPECT_EQ(main.EditPass.AccessibleName(), L"Ваш пароль");
+}
+
+// The form's client area as it shows on screen, one COLORREF a pixel.
+class TCapture {
+public:
+  explicit TCapture(const TForm& form) {
+    RECT client;
+    GetClientRect(form.Handle(), &client);
+    width_ = client.right;
+    height_ = client.bottom;
+    POINT origin{0, 0};
+    ClientToScreen(form.Handle(), &origin);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const DWORD*>(bits);
+    pixels_.assign(p, p + static_cast<std::size_t>(width_) * height_);
+    SelectObject(memory, old);
+    DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+  }
+  COLORREF At(POINT p) const {
+    const DWORD bgr = pixels_[static_cast<std::size_t>(p.y) * width_ + p.x];
+    return RGB(GetBValue(bgr), GetGValue(bgr), GetRValue(bgr));
+  }
+  // How many pixels of r show exactly colour c.
+  int Count(const RECT& r, COLORREF c) const {
+    int n = 0;
+    for (LONG y = r.top; y < r.bottom; ++y) {
+      for (LONG x = r.left; x < r.right; ++x) n += At(POINT{x, y}) == c;
+    }
+    return n;
+  }
+
+private:
+  LONG width_ = 0, height_ = 0;
+  std::vector<DWORD> pixels_;
+};
+
+TEST_F(MainFormTest, HighContrastDrawsEverythingInTheSystemColoursAndNothingElseChanges) {
+  // A dark scheme of the kind high contrast brings, with distinct values where the system has
+  // distinct roles.
+  const int roles[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_HOTLIGHT, COLOR_HIGHLIGHT};
+  const COLORREF dark[] = {RGB(16, 16, 16),    RGB(255, 255, 255), RGB(8, 8, 8),
+                           RGB(250, 250, 250), RGB(255, 255, 0),   RGB(26, 235, 255)};
+  COLORREF saved[std::size(roles)];
+  for (std::size_t i = 0; i < std::size(roles); ++i) saved[i] = GetSysColor(roles[i]);
+  const ScopeExit restore([&] {
+    HighContrastQueryOverride = nullptr;
+    SetSysColors(static_cast<int>(std::size(roles)), roles, saved);
+    RefreshHighContrast();
+  });
+  ASSERT_TRUE(SetSysColors(static_cast<int>(std::size(roles)), roles, dark));
+  form->EditPass.SetText(L"WWWWWWWW");
+  form->EditMask.SetFocus();
+  const struct {
+    const char* what;
+    POINT at;
+    RECT text;  // where a text in the colour shows; empty: the colour of the point
+    COLORREF skin, system;
+  } probes[] = {
+      {"group box face", {2, 40}, {}, RGB(240, 240, 240), RGB(8, 8, 8)},
+      // Its font asks for the window-text colour, white in this scheme: unreadable on the skin.
+      {"group box caption", {}, {8, 0, 150, 16}, RGB(255, 255, 255), RGB(250, 250, 250)},
+      {"alphabet field, focused: its frame", {200, 21}, {}, RGB(0, 120, 215), RGB(26, 235, 255)},
+      {"password field face", {400, 64}, {}, RGB(255, 255, 255), RGB(16, 16, 16)},
+      {"password field text", {}, {6, 55, 120, 74}, RGB(0, 0, 0), RGB(255, 255, 255)},
+      {"panel face", {230, 100}, {}, RGB(240, 240, 240), RGB(8, 8, 8)},
+      {"Exit button face", {425, 87}, {}, RGB(225, 225, 225), RGB(8, 8, 8)},
+      {"Exit button caption", {}, {421, 83, 520, 119}, RGB(0, 0, 0), RGB(250, 250, 250)},
+      {"banner link", {}, {0, 123, 524, 136}, RGB(0, 0, 0), RGB(255, 255, 0)},
+  };
+  const struct {
+    const char* what;
+    std::function<bool()> query;  // nullptr: the system's own answer
+    bool high_contrast;
+    UINT message;  // how the program hears of it
+  } modes[] = {
+      {"normal, only the system's colours changed: the skin stays", [] { return false; }, false, WM_SYSCOLORCHANGE},
+      {"high contrast switched on", [] { return true; }, true, WM_SETTINGCHANGE},
+      {"the system's own answer: Wine has no high contrast", nullptr, false, WM_SETTINGCHANGE},
+  };
+  const char* hold = std::getenv("TARVELIN_SCREENSHOT_HOLD_MS");  // for a screenshot from outside
+  for (const auto& m : modes) {
+    SCOPED_TRACE(m.what);
+    HighContrastQueryOverride = m.query;
+    SendMessageW(form->Handle(), m.message, SPI_SETHIGHCONTRAST, 0);
+    EXPECT_EQ(HighContrast(), m.high_contrast);
+    app.ProcessMessages();
+    RedrawWindow(form->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (hold) {
+      std::printf("screenshot now: %s\n", m.what);
+      std::fflush(stdout);
+      PumpFor(static_cast<DWORD>(std::atoi(hold)));
+    }
+    const TCapture shot(*form);
+    for (const auto& p : probes) {
+      SCOPED_TRACE(p.what);
+      const COLORREF expected = m.high_contrast ? p.system : p.skin;
+      if (IsRectEmpty(&p.text)) {
+        EXPECT_EQ(shot.At(p.at), expected);
+      } else {
+        EXPECT_GT(shot.Count(p.text, expected), 0);
+        if (m.high_contrast) {
+          EXPECT_EQ(shot.Count(p.text, p.skin), 0) << "no skin colour is left";
+        }
+      }
+    }
+  }
+}
+
+TEST_F(MainFormTest, TheTooltipsWidthFollowsTheDpi) {
+  for (const UINT dpi : {144u, 192u, 120u, 96u}) {
+    SCOPED_TRACE(dpi);
+    RECT r;
+    GetWindowRect(form->Handle(), &r);
+    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+    EXPECT_EQ(SendMessageW(form->ToolTipWindow(), TTM_GETMAXTIPWIDTH, 0, 0), MulDiv(420, static_cast<int>(dpi), 96));
+  }
 }
 
 std::wstring VersionString(const std::vector<BYTE>& block, const wchar_t* name) {

@@ -296,6 +296,49 @@ TEST_F(SpinEditTest, TheWheelIsOfferedToTheFieldAndItsParentsFirst) {
   EXPECT_EQ(offered, expected);
 }
 
+TEST_F(SpinEditTest, AWheelTurnAnywhereInTheFormGoesToTheFocusOnly) {
+  // Windows 10 and 11 send the wheel to the window under the pointer; Wine to the focus.
+  enum Where { Field, Column, Panel, Form, Before };
+  const struct {
+    const char* what;
+    Where focus;  // Form: no control has the focus
+    Where target;
+    const wchar_t* expected;
+    int form_offers;  // the turn reaches the form's OnMouseWheel once, or not at all
+  } cases[] = {
+      {"field focused, wheel straight to it", Field, Field, L"9", 1},
+      {"field focused, pointer over the form", Field, Form, L"9", 1},
+      {"field focused, pointer over another field", Field, Before, L"9", 1},
+      {"field focused, pointer over its panel", Field, Panel, L"9", 1},
+      {"field focused, pointer over its spin buttons", Field, Column, L"9", 1},
+      {"other field focused, pointer over the field", Before, Field, L"7", 1},
+      {"other field focused, pointer over the form", Before, Form, L"7", 1},
+      {"nothing focused, pointer over the field", Form, Field, L"7", 1},
+  };
+  int offers = 0;
+  form.OnMouseWheel = [&](TObject*, WORD, int, POINT, bool&) { ++offers; };
+  const auto window = [&](Where w) {
+    switch (w) {
+      case Field: return field();
+      case Column: return column();
+      case Panel: return form.box.Handle();
+      case Before: return form.before.Handle();
+      case Form: break;
+    }
+    return form.Handle();
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetFocus(window(c.focus));
+    app.ProcessMessages();
+    SetText(L"7");
+    offers = 0;
+    SendMessageW(window(c.target), WM_MOUSEWHEEL, MAKEWPARAM(0, 240), MAKELPARAM(10, 10));
+    EXPECT_EQ(spin().Text(), c.expected);
+    EXPECT_EQ(offers, c.form_offers);
+  }
+}
+
 TEST_F(SpinEditTest, APasteThatFailsTheRuleRestoresTheKeptValue) {
   const struct {
     std::wstring before, clipboard, after;
