@@ -32,7 +32,8 @@ start_run() {
   export DISPLAY=$display
   main=$(xdotool search --onlyvisible --name '^Tarvelin FREE 1\.12$' | head -n 1)
   [ -n "$main" ] || fail "no main window"
-  program=$(pgrep -f 'Tarvelin\.exe' | head -n 1)
+  program=$(pgrep -s "$run_pid" -f 'Tarvelin\.exe' | head -n 1)  # this run's, not another checkout's
+  [ -n "$program" ] || fail "no Tarvelin.exe in the session of ./run"
 }
 
 # ./run, the program and the display have ended within 15 s.
