@@ -8,10 +8,23 @@
 #include "toolkit/application_win.h"
 
 namespace {
+
 const wchar_t kTitle[] = L"Tarvelin";
+
+// From here on a DLL loaded by name comes from the system folder only: neither the program's
+// folder (the Downloads folder, for a program just fetched) nor the current folder can hand the
+// process a planted copy, also not the DLLs the system loads into it later (the shell's extensions
+// in the save dialog, the socket providers). The DLLs the executable imports are known DLLs,
+// which the loader takes from the system folder anyway.
+void RestrictDllSearch() {
+  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  ::SetDllDirectoryW(L"");
 }
 
+}  // namespace
+
 int RunProgram(const std::function<void(TMainForm&)>& prepare) {
+  RestrictDllSearch();
   SeedRandom();  // once, before any window exists
   try {
     TApplication application;

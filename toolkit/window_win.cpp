@@ -11,6 +11,7 @@
 #include "toolkit/dc_win.h"
 #include "toolkit/exception.h"
 #include "toolkit/form_win.h"
+#include "toolkit/system_library_win.h"
 
 namespace {
 
@@ -180,7 +181,7 @@ void TWinControl::CreateSystemWindow(const wchar_t* class_name, DWORD style, DWO
                         parent->Handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (!hwnd) throw EOutOfResources(u"Cannot create a window");
   Attach(hwnd);
-  ::SetWindowSubclass(hwnd, &TWinControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  CommonControls().SetWindowSubclass(hwnd, &TWinControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
   subclassed_ = true;
   parent->children_.push_back(this);
   ApplyFont();
@@ -192,7 +193,7 @@ void TWinControl::Attach(HWND hwnd) {
 }
 
 LRESULT TWinControl::DefProc(UINT msg, WPARAM wp, LPARAM lp) {
-  return subclassed_ ? ::DefSubclassProc(handle_, msg, wp, lp) : ::DefWindowProcW(handle_, msg, wp, lp);
+  return subclassed_ ? CommonControls().DefSubclassProc(handle_, msg, wp, lp) : ::DefWindowProcW(handle_, msg, wp, lp);
 }
 
 LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) { return DefProc(msg, wp, lp); }
@@ -210,7 +211,7 @@ LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     Application->HandleException(std::current_exception());
   }
   if (msg == WM_NCDESTROY) {
-    if (subclassed_) ::RemoveWindowSubclass(hwnd, &TWinControl::SubclassProc, 1);
+    if (subclassed_) CommonControls().RemoveWindowSubclass(hwnd, &TWinControl::SubclassProc, 1);
     ::RemovePropW(hwnd, kControlProperty);
     handle_ = nullptr;
   }
