@@ -11,6 +11,7 @@
 #include "toolkit/dc_win.h"
 #include "toolkit/exception.h"
 #include "toolkit/form_win.h"
+#include "toolkit/secure_wipe.h"
 #include "toolkit/system_library_win.h"
 
 namespace {
@@ -100,10 +101,16 @@ std::wstring TWinControl::Text() const {
 }
 
 void TWinControl::SetText(std::wstring_view text) {
-  if (Text() == text) return;
-  const std::wstring terminated(text);
+  // The old and the new text may be passwords: the copies made here are wiped before they go.
+  std::wstring current = Text();
+  const bool same = current == text;
+  SecureWipe(current);
+  if (same) return;
+  std::wstring terminated(text);
+  const BOOL set = ::SetWindowTextW(handle_, terminated.c_str());
+  SecureWipe(terminated);
   // On a live window the only way the text cannot be taken is lack of memory.
-  if (!::SetWindowTextW(handle_, terminated.c_str())) throw std::bad_alloc();
+  if (!set) throw std::bad_alloc();
 }
 
 void TWinControl::ApplyDpi(UINT dpi) {
