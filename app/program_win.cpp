@@ -21,6 +21,14 @@ void RestrictDllSearch() {
   ::SetDllDirectoryW(L"");
 }
 
+#if defined(__GNUC__)
+// Before every other constructor of the program, not only before wWinMain: the stack protector's
+// run-time seeds its guard in a constructor of its own through CryptAcquireContextA, which loads
+// rsaenh.dll and with it bcrypt.dll, a DLL that is not a known one and so was taken from the
+// program's folder. 101 is the earliest priority a program may use.
+__attribute__((constructor(101))) void RestrictDllSearchFirst() { RestrictDllSearch(); }
+#endif
+
 }  // namespace
 
 int RunProgram(const std::function<void(TMainForm&)>& prepare) {
