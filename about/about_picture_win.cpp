@@ -77,7 +77,9 @@ TRIVERTEX Vertex(LONG x, LONG y, COLORREF c) {
 void FillGradient(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
   TRIVERTEX v[2] = {Vertex(r.left, r.top, top), Vertex(r.right, r.bottom, bottom)};
   GRADIENT_RECT rect{0, 1};
-  ::GradientFill(dc, v, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+  // gdi32's own gradient fill: msimg32's GradientFill only forwards to it, and msimg32 is not a
+  // known DLL, so a planted copy beside the program would be loaded with it.
+  ::GdiGradientFill(dc, v, 2, &rect, 1, GRADIENT_FILL_RECT_V);
 }
 
 // Fills r with the gradient where region lets it.

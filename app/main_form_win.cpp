@@ -9,6 +9,8 @@
 #include "passwords/password.h"
 #include "resources/resource_ids.h"
 #include "toolkit/application_win.h"
+#include "toolkit/scope_exit.h"
+#include "toolkit/secure_wipe.h"
 #include "toolkit/wide.h"
 
 TMainForm* MainForm = nullptr;
@@ -136,6 +138,11 @@ void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCou
   }
   TLineList list;
   std::wstring password;
+  const ScopeExit wipe([this, &list, &password] {
+    SecureWipe(password);
+    list.Wipe();
+    PasswordSource().Wipe();
+  });
   // The fields are read for every password, but from their windows only when their text has
   // changed: a million window messages would cost seconds.
   std::wstring alphabet;
@@ -168,6 +175,7 @@ void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCou
 }
 
 void TMainForm::GenRandomPass(std::wstring Text, std::int32_t Count, std::wstring& Result, DrawSource& Source) {
+  const ScopeExit wipe([&Source] { Source.Wipe(); });
   DrawPassword(std::wstring_view(Text), Count, Source, Result, [] { Application->ProcessMessagesIfDue(); });
   if (Count > 0) Application->ProcessMessages();
 }
@@ -176,6 +184,7 @@ void TMainForm::BtnGenClick(TObject*) {
   const std::wstring alphabet = EditMask.Text();
   const std::int32_t length = sSpinEdit1.Value();
   std::wstring password;
+  const ScopeExit wipe([&password] { SecureWipe(password); });
   GenRandomPass(alphabet, length, password, PasswordSource());
   EditPass.SetText(password);
   // The whole new password is selected, so the copy takes all of it.

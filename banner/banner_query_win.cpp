@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "toolkit/controls_win.h"
+#include "toolkit/system_library_win.h"
 
 namespace {
 
@@ -25,12 +26,12 @@ LRESULT CALLBACK QueryProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, 
                           SMTO_ABORTIFHUNG | SMTO_BLOCK, 2000, &result);
     return 1;
   }
-  if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, &QueryProc, kSubclassId);
-  return ::DefSubclassProc(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) CommonControls().RemoveWindowSubclass(hwnd, &QueryProc, kSubclassId);
+  return CommonControls().DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 }  // namespace
 
 void AnswerBannerTextQueries(HWND window, const TLabel& label) {
-  ::SetWindowSubclass(window, &QueryProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&label));
+  CommonControls().SetWindowSubclass(window, &QueryProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&label));
 }

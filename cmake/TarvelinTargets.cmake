@@ -8,6 +8,10 @@ endif()
 function(tarvelin_defaults target)
   if(MSVC)
     target_compile_options(${target} PRIVATE /W4 /permissive- /utf-8 /EHsc /Zc:__cplusplus)
+    # Hardening: stack cookies, control-flow guard, ASLR with high-entropy addresses, DEP and
+    # terminal-server awareness.
+    target_compile_options(${target} PRIVATE /GS /guard:cf)
+    target_link_options(${target} PRIVATE /guard:cf /DYNAMICBASE /HIGHENTROPYVA /NXCOMPAT /TSAWARE)
     if(TARVELIN_WERROR)
       target_compile_options(${target} PRIVATE /WX)
     endif()
@@ -26,6 +30,20 @@ function(tarvelin_defaults target)
       # A small executable: unused code dropped, no symbols in release builds.
       target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
       target_link_options(${target} PRIVATE -Wl,--gc-sections $<$<CONFIG:Release,MinSizeRel>:-s>)
+      # Hardening: ASLR with high-entropy addresses (the relocations kept for it), DEP,
+      # terminal-server awareness; in release builds the stack protector and the checked string
+      # and memory functions as well.
+      target_link_options(${target} PRIVATE
+        -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat -Wl,--tsaware)
+      set(release $<CONFIG:Release,MinSizeRel>)
+      target_compile_options(${target} PRIVATE $<${release}:-fstack-protector-strong>)
+      target_compile_definitions(${target} PRIVATE $<${release}:_FORTIFY_SOURCE=2>)
+      target_link_options(${target} PRIVATE $<${release}:-fstack-protector-strong>)
+      # The same bytes from the same sources in any folder at any time: no time stamp in the PE
+      # header, no build folder in the code.
+      target_compile_options(${target} PRIVATE
+        -ffile-prefix-map=${PROJECT_BINARY_DIR}=build -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.)
+      target_link_options(${target} PRIVATE -Wl,--no-insert-timestamp)
     endif()
   endif()
   if(TARVELIN_SANITIZE)

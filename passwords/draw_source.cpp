@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "passwords/random.h"
+#include "toolkit/secure_wipe.h"
 
 void LcgDrawSource::DrawMany(std::uint32_t range, std::span<std::uint32_t> out) {
   for (auto& v : out) {
@@ -65,4 +66,9 @@ void UnbiasedDrawSource::DrawMany(std::uint32_t range, std::span<std::uint32_t> 
     case 16: return DrawWith<16>(range, out);
     default: return DrawWith<32>(range, out);
   }
+}
+
+void UnbiasedDrawSource::Wipe() noexcept {
+  SecureWipe(block_, sizeof block_);
+  next_ = kBlockBytes;
 }

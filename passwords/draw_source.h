@@ -10,6 +10,9 @@ public:
   virtual ~DrawSource() = default;
   // Fills out with numbers from 0 to range - 1; range is at least 1.
   virtual void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) = 0;
+  // Clears what the source keeps of the random data it drew from, once a command has used it:
+  // those bytes tell the passwords drawn from them. The next draw starts afresh.
+  virtual void Wipe() noexcept {}
 };
 
 // Draws from the process-wide linear congruential generator (DrawRandom), one step per number.
@@ -25,6 +28,7 @@ public:
 class UnbiasedDrawSource : public DrawSource {
 public:
   void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) override;
+  void Wipe() noexcept override;
 
   // The word width in bits DrawMany uses for range.
   static unsigned WordBits(std::uint32_t range);

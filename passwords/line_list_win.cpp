@@ -12,6 +12,8 @@
 #include <string_view>
 
 #include "passwords/line_text.h"
+#include "toolkit/scope_exit.h"
+#include "toolkit/secure_wipe.h"
 #include "toolkit/text.h"
 
 namespace {
@@ -113,6 +115,8 @@ void TLineList::Text::Reserve(std::size_t capacity) {
   if (capacity <= capacity_) return;
   std::unique_ptr<wchar_t[]> bigger(new wchar_t[capacity]);
   if (size_ > 0) std::memcpy(bigger.get(), data_.get(), size_ * sizeof(wchar_t));
+  // The list may hold passwords: the old buffer is cleared before it is freed.
+  SecureWipe(data_.get(), size_ * sizeof(wchar_t));
   data_ = std::move(bigger);
   capacity_ = capacity;
 }
@@ -121,6 +125,11 @@ void TLineList::Text::Append(const wchar_t* chars, std::size_t count) {
   if (count > capacity_ - size_) Reserve(std::max(size_ + count, capacity_ + capacity_ / 2 + 64));
   if (count > 0) std::memcpy(data_.get() + size_, chars, count * sizeof(wchar_t));
   size_ += count;
+}
+
+void TLineList::Text::Wipe() noexcept {
+  SecureWipe(data_.get(), capacity_ * sizeof(wchar_t));
+  size_ = 0;
 }
 
 void TLineList::Text::Adopt(std::unique_ptr<wchar_t[]> data, std::size_t size) noexcept {
@@ -156,6 +165,11 @@ void TLineList::Clear() noexcept {
   joined_ = true;
 }
 
+void TLineList::Wipe() noexcept {
+  text_.Wipe();
+  Clear();
+}
+
 void TLineList::Reserve(std::size_t lines, std::size_t chars) {
   lines_.reserve(lines_.size() + lines);
   text_.Reserve(text_.Size() + chars + 2 * lines);
@@ -174,6 +188,7 @@ void TLineList::LoadFromFile(const std::wstring& fileName) {
 
 void TLineList::SaveToStream(TStream& stream) const {
   std::string bytes;
+  const ScopeExit wipe([&bytes] { SecureWipe(bytes); });
   if (joined_) {
     bytes = Narrow(std::wstring_view(text_.Data(), text_.Size()));
   } else {

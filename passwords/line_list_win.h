@@ -41,12 +41,15 @@ public:
   // Copies of all lines, in order.
   std::vector<std::wstring> Lines() const;
   void Clear() noexcept;
+  // Clear, after clearing the characters the list's text held: for a list of passwords.
+  void Wipe() noexcept;
   // Makes room for lines more lines holding chars characters in all, so that a list whose size
   // is known is built without growing its text.
   void Reserve(std::size_t lines, std::size_t chars);
 
   // Replaces the named file (created, or truncated to zero bytes) with the whole list: every
-  // line converted to the active ANSI code page and followed by CR LF, no byte-order mark.
+  // line converted to the active ANSI code page and followed by CR LF, no byte-order mark. The
+  // converted copy is cleared before it is freed, as is the old text when the list grows.
   // Characters outside the code page become the system's best-fit substitute or its default
   // character. The file is opened exclusively and closed on every path. Throws EFCreateError
   // when the file cannot be created and EWriteError when fewer bytes were written.
@@ -77,6 +80,8 @@ public:
     void Append(const wchar_t* chars, std::size_t count);
     void Adopt(std::unique_ptr<wchar_t[]> data, std::size_t size) noexcept;
     void Clear() noexcept { size_ = 0; }
+    // Clears the whole buffer, then Clear.
+    void Wipe() noexcept;
 
   private:
     std::unique_ptr<wchar_t[]> data_;

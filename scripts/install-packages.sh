@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine64 fonts-wine xvfb xserver-xephyr xauth xdotool xclip x11-utils imagemagick locales openbox wmctrl
   pwgen nginx-light python3 iproute2 util-linux valgrind
+  zip unzip nsis git
 )
 
 as_root() {

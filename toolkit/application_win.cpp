@@ -13,6 +13,7 @@
 #include "toolkit/failure.h"
 #include "toolkit/form_win.h"
 #include "toolkit/handle_win.h"
+#include "toolkit/system_library_win.h"
 #include "toolkit/wide.h"
 #include "toolkit/window_win.h"
 
@@ -56,7 +57,7 @@ TApplication::TApplication() {
   // are annotations kept by the system's accessibility objects.
   com_ = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
-  ::InitCommonControlsEx(&icc);
+  CommonControls().InitCommonControlsEx(&icc);
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   RegisterWindowClass(kWindowClass, &TApplication::WindowProc, 0, nullptr, ::LoadIconW(instance, MAKEINTRESOURCEW(1)));
   handle_ = ::CreateWindowExW(0, kWindowClass, L"Tarvelin", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);

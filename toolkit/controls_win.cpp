@@ -9,6 +9,8 @@
 #include <new>
 
 #include "toolkit/dc_win.h"
+#include "toolkit/scope_exit.h"
+#include "toolkit/secure_wipe.h"
 
 namespace {
 
@@ -91,7 +93,13 @@ void TEdit::CopyToClipboard() { ::SendMessageW(Handle(), WM_COPY, 0, 0); }
 bool TEdit::CopySelectionPrivately() {
   const auto [start, end] = Selection();
   if (start >= end) return false;  // an empty selection leaves the clipboard as it was
-  const std::wstring text = Text().substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+  // The text is the password: both copies are wiped on every way out.
+  std::wstring all = Text(), text;
+  const ScopeExit wipe([&all, &text] {
+    SecureWipe(all);
+    SecureWipe(text);
+  });
+  text = all.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
   const TOpenClipboard clipboard(Handle());
   if (!clipboard || !::EmptyClipboard()) return false;  // busy: the copy fails as the system's own would
   // The text and the marks that keep it out of the clipboard history and the cloud clipboard go

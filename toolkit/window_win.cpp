@@ -13,6 +13,8 @@
 #include "toolkit/dc_win.h"
 #include "toolkit/exception.h"
 #include "toolkit/form_win.h"
+#include "toolkit/secure_wipe.h"
+#include "toolkit/system_library_win.h"
 
 std::function<bool(HWND hwnd, const std::wstring& name)> AnnotateAccessibleNameOverride;
 
@@ -137,10 +139,16 @@ std::wstring TWinControl::Text() const {
 }
 
 void TWinControl::SetText(std::wstring_view text) {
-  if (Text() == text) return;
-  const std::wstring terminated(text);
+  // The old and the new text may be passwords: the copies made here are wiped before they go.
+  std::wstring current = Text();
+  const bool same = current == text;
+  SecureWipe(current);
+  if (same) return;
+  std::wstring terminated(text);
+  const BOOL set = ::SetWindowTextW(handle_, terminated.c_str());
+  SecureWipe(terminated);
   // On a live window the only way the text cannot be taken is lack of memory.
-  if (!::SetWindowTextW(handle_, terminated.c_str())) throw std::bad_alloc();
+  if (!set) throw std::bad_alloc();
 }
 
 void TWinControl::ApplyDpi(UINT dpi) {
@@ -244,7 +252,7 @@ void TWinControl::CreateSystemWindow(const wchar_t* class_name, DWORD style, DWO
                         parent->Handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (!hwnd) throw EOutOfResources(u"Cannot create a window");
   Attach(hwnd);
-  ::SetWindowSubclass(hwnd, &TWinControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  CommonControls().SetWindowSubclass(hwnd, &TWinControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
   subclassed_ = true;
   parent->children_.push_back(this);
   ApplyFont();
@@ -256,7 +264,7 @@ void TWinControl::Attach(HWND hwnd) {
 }
 
 LRESULT TWinControl::DefProc(UINT msg, WPARAM wp, LPARAM lp) {
-  return subclassed_ ? ::DefSubclassProc(handle_, msg, wp, lp) : ::DefWindowProcW(handle_, msg, wp, lp);
+  return subclassed_ ? CommonControls().DefSubclassProc(handle_, msg, wp, lp) : ::DefWindowProcW(handle_, msg, wp, lp);
 }
 
 LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) { return DefProc(msg, wp, lp); }
@@ -276,7 +284,7 @@ LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCDESTROY) {
     if (annotated_) ClearAccessibleName(hwnd);
     annotated_ = false;
-    if (subclassed_) ::RemoveWindowSubclass(hwnd, &TWinControl::SubclassProc, 1);
+    if (subclassed_) CommonControls().RemoveWindowSubclass(hwnd, &TWinControl::SubclassProc, 1);
     ::RemovePropW(hwnd, kControlProperty);
     handle_ = nullptr;
   }

@@ -49,7 +49,9 @@ public:
       v = static_cast<std::uint32_t>(draws++ % range);
     }
   }
+  void Wipe() noexcept override { ++wipes; }
   long draws = 0;
+  int wipes = 0;
 
 private:
   DWORD ms_;
@@ -189,6 +191,33 @@ TEST_F(PasswordFileTest, AFailedGenerationStillSavesWhatItHad) {
     EXPECT_EQ(e.Message(), u"source failed");
   }
   EXPECT_EQ(LinesOf(ReadBytes(path)).size(), 2u);
+}
+
+TEST_F(PasswordFileTest, BothCommandsWipeTheSourceOnEveryWayOut) {
+  struct Case {
+    const char* name;
+    bool file;
+    long fail_after;
+  };
+  form->sSpinEdit1.SetText(L"5");
+  for (const Case& c : {Case{"generate", false, -1}, Case{"generate fails", false, 2}, Case{"file", true, -1},
+                        Case{"file fails", true, 7}}) {
+    SCOPED_TRACE(c.name);
+    auto owned = std::make_unique<SlowSource>(0, c.fail_after);
+    SlowSource& source = *owned;
+    form->SetPasswordSource(std::move(owned));
+    try {
+      if (c.file) {
+        form->GenRandomFile(Path(L"wiped.txt"), 3);
+      } else {
+        form->BtnGenClick(nullptr);
+      }
+      EXPECT_LT(c.fail_after, 0) << "no failure";
+    } catch (const Exception&) {
+      EXPECT_GE(c.fail_after, 0);
+    }
+    EXPECT_EQ(source.wipes, 1);
+  }
 }
 
 TEST_F(PasswordFileTest, AFileThatCannotBeCreatedFailsWithItsPathAndStaysUnchanged) {

@@ -1,11 +1,14 @@
 // The password generator over both draw sources.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "passwords/password.h"
 #include "passwords/random.h"
+#include "toolkit/secure_wipe.h"
 
 namespace {
 
@@ -16,10 +19,12 @@ class ScriptedSource final : public UnbiasedDrawSource {
 public:
   explicit ScriptedSource(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
   int refills = 0;
+  std::span<std::uint8_t> last_block;  // the buffer of the last refill
 
 protected:
   void Refill(std::span<std::uint8_t> block) override {
     ++refills;
+    last_block = block;
     for (auto& b : block) {
       b = bytes_[pos_++ % bytes_.size()];
     }
@@ -185,6 +190,49 @@ TEST(UnbiasedDrawSource, RefillsInBlocksOf4KiB) {
   std::vector<std::uint32_t> out(5000);
   source.DrawMany(62, out);
   EXPECT_EQ(source.refills, 2) << "one byte a draw";
+}
+
+TEST(UnbiasedDrawSource, WipeClearsTheRandomBytesAndTheNextDrawTakesFreshOnes) {
+  ScriptedSource source({5});
+  std::vector<std::uint32_t> out(10);
+  source.DrawMany(62, out);
+  ASSERT_EQ(source.refills, 1);
+  source.Wipe();
+  EXPECT_TRUE(std::all_of(source.last_block.begin(), source.last_block.end(), [](std::uint8_t b) { return b == 0; }));
+  source.DrawMany(62, out);
+  EXPECT_EQ(source.refills, 2);
+  EXPECT_EQ(out[0], 1u) << "drawn from the script's bytes, not from the cleared block";
+}
+
+// An allocator that checks, when a buffer is given back, that nothing of it is left but zeros.
+template <class T>
+struct ZeroCheckingAllocator {
+  using value_type = T;
+  ZeroCheckingAllocator() = default;
+  template <class U>
+  ZeroCheckingAllocator(const ZeroCheckingAllocator<U>&) {}
+  T* allocate(std::size_t n) { return std::allocator<T>().allocate(n); }
+  void deallocate(T* p, std::size_t n) {
+    EXPECT_TRUE(std::all_of(p, p + n, [](T c) { return c == T(); })) << "a buffer went back holding text";
+    std::allocator<T>().deallocate(p, n);
+  }
+  bool operator==(const ZeroCheckingAllocator&) const { return true; }
+};
+
+TEST(SecureWipe, ClearsAStringUpToItsCapacity) {
+  using Checked = std::basic_string<char16_t, std::char_traits<char16_t>, ZeroCheckingAllocator<char16_t>>;
+  struct Case {
+    const char* name;
+    std::size_t length, kept;  // written, then cut to kept
+  };
+  for (const Case& c : {Case{"short", 5, 5}, Case{"long", 1000, 1000}, Case{"cut", 1000, 3}}) {
+    SCOPED_TRACE(c.name);
+    Checked s(c.length, u'x');
+    s.resize(c.kept);
+    SecureWipe(s);
+    EXPECT_TRUE(s.empty());
+    EXPECT_TRUE(std::all_of(s.data(), s.data() + s.capacity(), [](char16_t ch) { return ch == 0; }));
+  }
 }
 
 }  // namespace
