@@ -3,7 +3,6 @@
 
 #include "about/dlg_about_win.h"
 #include "app/product_consts.h"
-#include "banner/banner_query_win.h"
 #include "passwords/dlg_file_count_win.h"
 #include "passwords/line_list_win.h"
 #include "passwords/password.h"
@@ -101,7 +100,6 @@ TMainForm::TMainForm()
   TimerReklamUpdate.SetOnTimer([this](TObject* s) { TimerReklamUpdateTimer(s); });
   TimerReklamChange.SetInterval(30000);
   TimerReklamChange.SetOnTimer([this](TObject* s) { TimerReklamChangeTimer(s); });
-  AnswerBannerTextQueries(Handle(), LabelReclam);
 
   if (!::MainForm) ::MainForm = this;
   FormCreate(this);

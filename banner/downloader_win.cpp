@@ -104,9 +104,15 @@ void TDownLoader::Execute() {
 
 void LoadBannerList(const std::wstring& path) {
   ScopeExit loaded([] { ReklamLoaded = true; });
+  // A failed folder lookup gives a path under the root of the current drive, where any local
+  // user may have put lines of their own; the download wrote nothing there.
+  if (!StartsAtDriveOrShare(path)) return;
   TLineList list;
   try {
-    list.LoadFromFile(path);
+    TFileStream file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    // More than the download ever writes did not come from it, and would hold up the GUI thread.
+    if (file.Size() > static_cast<std::int64_t>(MaxBodyLength)) return;
+    list.LoadFromStream(file);
   } catch (...) {
     // A missing file, or one another copy of the program is downloading into: nobody is told,
     // and the banner keeps its texts.

@@ -27,7 +27,8 @@ protected:
   // and the file are released on every path. Every failure throws and ends up in FatalException:
   // a ToFolder that does not start at a drive or a network share (so a failed folder lookup
   // writes nothing under the root of the current drive), "Cannot create file "<path>". <reason>",
-  // or the HTTP client's errors, after which the file holds what the body brought so far.
+  // or the HTTP client's errors, after which the file holds what the body brought so far: at
+  // most MaxBodyLength bytes, since a longer body fails and its connection is closed at once.
   void Execute() override;
 
 private:
@@ -38,6 +39,8 @@ private:
 // Reads the cache file at path as a line-list file and, when it holds at least one line, fills
 // ReklamText1 to ReklamText5 in turn with the line DrawRandom picks for the range Count - 1: the
 // last line is never drawn, and a list of one or two lines gives its first line to every slot.
-// Sets ReklamLoaded on every path. A file that cannot be loaded (missing, or held by another
-// program) leaves the slots as they are and is not reported. GUI thread only.
+// Sets ReklamLoaded on every path. A file that cannot be loaded (missing, held by another
+// program, larger than MaxBodyLength, the most a download writes) and a path that starts at no
+// drive and no network share (a failed folder lookup) leave the slots as they are and are not
+// reported. GUI thread only.
 void LoadBannerList(const std::wstring& path);

@@ -201,10 +201,13 @@ void THttpReplyReader::OnHeaderLine() {
   }
   const std::string_view line(line_);
   const auto colon = line.find(':');
+  // Without a colon the line is no header: it neither shadows a later one of the same name nor
+  // ends the continuation of the one before.
+  if (colon == std::string_view::npos) return;
   const int h = FindHeader(line.substr(0, colon));
   lastHeader_ = nullptr;
   if (h >= 0 && !headers_[h]) {  // the first occurrence counts
-    headers_[h] = std::string(colon == std::string_view::npos ? std::string_view() : Trim(line.substr(colon + 1)));
+    headers_[h] = std::string(Trim(line.substr(colon + 1)));
     lastHeader_ = &headers_[h];
   }
 }
@@ -270,7 +273,13 @@ void THttpReplyReader::OnChunkSizeLine() {
 void THttpReplyReader::Store(std::span<const std::uint8_t> bytes) {
   if (bytes.empty()) return;
   switch (destination_) {
-    case Destination::Sink: sink_.Write(bytes); break;
+    case Destination::Sink: {
+      const std::size_t n = std::min(bytes.size(), MaxBodyLength - stored_);
+      if (n > 0) sink_.Write(bytes.first(n));
+      stored_ += n;
+      if (n < bytes.size()) Fail(u"Max body length exceeded.");
+      break;
+    }
     case Destination::Side: {
       const std::size_t n = std::min(bytes.size(), MaxErrorBodyLength - side_.size());
       side_.append(reinterpret_cast<const char*>(bytes.data()), n);
@@ -281,7 +290,9 @@ void THttpReplyReader::Store(std::span<const std::uint8_t> bytes) {
 }
 
 void THttpReplyReader::Close() {
-  if (InLine() && !line_.empty()) OnLine();  // a last line without its line feed
+  // A last line without its line feed still counts, except a status line: without its line feed
+  // no status line has come.
+  if (step_ != Step::StatusLine && InLine() && !line_.empty()) OnLine();
   while (step_ != Step::Done && step_ != Step::Failed) {
     switch (step_) {
       case Step::StatusLine:

@@ -20,10 +20,15 @@ public:
 inline constexpr std::size_t MaxLineLength = 16384;       // bytes of one line before its line feed
 inline constexpr std::size_t MaxHeaderLines = 255;        // lines of one header block
 inline constexpr std::size_t MaxErrorBodyLength = 65536;  // bytes of an error reply's body kept
+// Bytes of a success reply's body passed to the sink. The banner list is a short text file; its
+// cache lies in the roaming profile, which may be copied to a server at every logon, and is
+// loaded whole on the GUI thread. A body beyond it fails the reply once this many bytes are in
+// the sink, so a server sending without end fills no disk and keeps no worker busy.
+inline constexpr std::size_t MaxBodyLength = 1048576;
 
 // Reads one reply. Body bytes of a success reply go to the sink as they come, in pieces of
-// the bytes fed; nothing else is written there. Memory stays bounded by the limits above,
-// whatever the server sends.
+// the bytes fed, MaxBodyLength bytes at most; nothing else is written there. Memory stays
+// bounded by the limits above, whatever the server sends.
 class THttpReplyReader {
 public:
   enum class Progress {
@@ -37,11 +42,13 @@ public:
   THttpReplyReader& operator=(const THttpReplyReader&) = delete;
 
   // Takes the next bytes from the server and returns how many belong to the reply: all of them
-  // unless it ended before their end. Throws EHttpError for a line longer than MaxLineLength or
-  // a header block of more than MaxHeaderLines lines; errors of the sink pass through.
+  // unless it ended before their end. Throws EHttpError for a line longer than MaxLineLength, a
+  // header block of more than MaxHeaderLines lines or a success body longer than MaxBodyLength
+  // (its first MaxBodyLength bytes are in the sink then); errors of the sink pass through.
   std::size_t Feed(std::span<const std::uint8_t> bytes);
   // The server has closed the connection. Throws EConnectionClosed when that leaves the status
-  // line missing, or the body of a success reply broken off; the bytes written stay in the sink.
+  // line missing (a status line without its line feed is not there), or the body of a success
+  // reply broken off; the bytes written stay in the sink.
   void Close();
   // After WaitForBody: no bytes came in time, so the reply has no body.
   void NoBodyArrived();
@@ -91,5 +98,6 @@ private:
   Destination destination_ = Destination::Sink;
   bool success_ = false;
   std::uint64_t remaining_ = 0;
+  std::size_t stored_ = 0;  // bytes passed to the sink
   std::string side_;
 };

@@ -1,10 +1,11 @@
 #!/bin/bash
-# End to end: the real Tarvelin.exe under Wine fetches its banner list from the site's host
+# End to end: the program under Wine fetches its banner list from the site's host
 # inside a network namespace of its own (private loopback, the host named in a private hosts
 # file, nginx on port 80) and, at the banner's first change about 30 s after start, shows one of
 # the served texts; with no server there it shows one of its default texts; with a server that
-# never answers it keeps the site's address and still ends at once when closed. A helper asks the
-# running window for the banner's text. Runs in its own Wine prefix, wineserver and Xvfb, since a
+# never answers it keeps the site's address and still ends at once when closed. It runs the test
+# build of the program (Tarvelin-test.exe), which a helper asks for the banner's text; the shipped
+# Tarvelin.exe has no such query. Runs in its own Wine prefix, wineserver and Xvfb, since a
 # wineserver started outside the namespace would open the program's sockets outside it.
 # Skips (exit 77) when namespaces cannot be made here.
 set -euo pipefail
@@ -25,6 +26,7 @@ rm -rf "$work"
 mkdir -p "$work/html" "$work/logs" "$work/temp"
 export WINEPREFIX=$TARVELIN_BUILD/wineprefix-banner-e2e WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cache=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Corvanix/Ostrel/reclam.txt
+program=$TARVELIN_BUILD/Tarvelin-test.exe
 probe=$TARVELIN_BUILD/tests/banner/banner_text_probe.exe
 
 # The private network: loopback up, the site's host on it.
@@ -93,7 +95,7 @@ one_of() {
 run_program() {
   local name=$1 started
   started=$(date +%s)
-  LC_ALL=ru_RU.UTF-8 wine "$TARVELIN_BUILD/Tarvelin.exe" &
+  LC_ALL=ru_RU.UTF-8 wine "$program" &
   program_pid=$!
   if ! LC_ALL=ru_RU.UTF-8 wine "$probe" "Z:$work/$name.txt" --wait-change 60; then
     echo "$name: the banner did not change" >&2
@@ -160,7 +162,7 @@ time.sleep(300)
 server_pid=$!
 for _ in $(seq 100); do [ -e "$work/silent.listening" ] && break; sleep 0.05; done
 started=$(date +%s)
-LC_ALL=ru_RU.UTF-8 wine "$TARVELIN_BUILD/Tarvelin.exe" &
+LC_ALL=ru_RU.UTF-8 wine "$program" &
 program_pid=$!
 for _ in $(seq 300); do [ -e "$work/silent.accepted" ] && break; sleep 0.1; done
 check_what="the download starts about 20 s after start"; check test -e "$work/silent.accepted"

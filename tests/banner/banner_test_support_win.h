@@ -57,3 +57,22 @@ private:
 };
 
 inline bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// All the bytes of a file, however many.
+inline std::string ReadWhole(const std::wstring& path) {
+  std::string bytes;
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  EXPECT_TRUE(file) << "cannot open for the check";
+  char piece[1 << 16];
+  DWORD n = 0;
+  while (file && ReadFile(file.Get(), piece, sizeof piece, &n, nullptr) && n > 0) bytes.append(piece, n);
+  return bytes;
+}
+
+// count lines of sixteen bytes, "0123456789abcd" and CR LF: 65536 of them are MaxBodyLength bytes.
+inline std::string ShortLines(std::size_t count) {
+  std::string lines;
+  lines.reserve(count * 16);
+  for (std::size_t i = 0; i < count; ++i) lines += "0123456789abcd\r\n";
+  return lines;
+}

@@ -1,5 +1,5 @@
-// Reads the text the running program's banner shows, from outside: finds the main window by its
-// caption and asks it with the banner text query. For the end-to-end test.
+// Reads the text the banner of the running test build shows, from outside: finds the main window
+// by its caption and asks it with the banner text query. For the end-to-end test.
 //   banner_text_probe OUT [--wait-change SECONDS] [--close]
 // Writes the text to OUT in UTF-8. --wait-change waits until the text differs from the one the
 // banner showed first; --close then asks the window to close. Exit code 1 when the window does
@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/product_consts.h"
-#include "banner/banner_query_win.h"
+#include "tests/e2e/test_requests.h"
 #include "toolkit/text.h"
 #include "toolkit/wide.h"
 
@@ -23,7 +23,7 @@ bool g_answered = false;
 LRESULT CALLBACK AskerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_COPYDATA) {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
-    if (data->dwData == BannerTextQueryTag) {
+    if (data->dwData == kBannerTextTag) {
       g_received.assign(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
       g_answered = true;
     }
@@ -75,11 +75,11 @@ int wmain(int argc, wchar_t** argv) {
   wc.lpszClassName = L"TarvelinBannerProbe";
   RegisterClassW(&wc);
   const HWND asker = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
-  const UINT query = RegisterWindowMessageW(BannerTextQueryMessage);
+  const UINT query = RegisterWindowMessageW(kBannerTextQuery);
 
   std::wstring text;
   if (!Ask(main, asker, query, text)) {
-    std::fprintf(stderr, "banner_text_probe: the window does not answer\n");
+    std::fprintf(stderr, "banner_text_probe: the window does not answer (not the test build?)\n");
     return 1;
   }
   if (wait_change >= 0) {

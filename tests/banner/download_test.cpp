@@ -14,6 +14,7 @@
 #include "tests/banner/banner_test_support_win.h"
 #include "tests/banner/get_harness.h"
 #include "tests/banner/loopback_server_win.h"
+#include "toolkit/stream_win.h"
 #include "toolkit/wide.h"
 
 namespace {
@@ -179,9 +180,16 @@ TEST_F(DownloadTest, EveryWayTheDownloadEndsSetsTheFlag) {
     std::u16string failure;        // the kept failure, or its start when it ends in ". "
     std::optional<std::string> file;
     std::u16string slots;
-    bool requests;  // the request went out
+    bool requests;         // the request went out
+    bool endless = false;  // after the reply the server sends lines until the client has gone
   };
   UniqueFile held;
+  const std::string over = ShortLines(3 * 65536);  // 3 MiB
+  const std::string limit = over.substr(0, MaxBodyLength);
+  std::string chunks;
+  for (std::size_t i = 0; i < over.size(); i += 0x8000) chunks += "8000\r\n" + over.substr(i, 0x8000) + "\r\n";
+  const std::u16string shortLine = u"0123456789abcd|0123456789abcd|0123456789abcd|0123456789abcd|0123456789abcd|";
+  const std::u16string tooLong = u"Max body length exceeded.";
   const std::wstring cache = BannerCachePath(dir_);
   const std::u16string cannot = u"Cannot create file \"" + U16(cache) + u"\". ";
   const Case cases[] = {
@@ -192,6 +200,13 @@ TEST_F(DownloadTest, EveryWayTheDownloadEndsSetsTheFlag) {
       {"connection refused", "", L"", {}, u"Socket Error # 10061\r\nConnection refused.", "", marks, false},
       {"body broken off: its bytes are the list", "HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\nab\r\ncd\r\n", L"", {},
        u"Connection Closed Gracefully.", "ab\r\ncd\r\n", u"ab|ab|ab|ab|ab|", true},
+      // Beyond the limit the file keeps its first MiB, and that is the list.
+      {"3 MiB with a length", "HTTP/1.1 200 OK\r\nContent-Length: 3145728\r\n\r\n" + over, L"", {}, tooLong, limit,
+       shortLine, true},
+      {"3 MiB in chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + chunks + "0\r\n\r\n", L"", {},
+       tooLong, limit, shortLine, true},
+      {"3 MiB up to the close", "HTTP/1.1 200 OK\r\n\r\n" + over, L"", {}, tooLong, limit, shortLine, true},
+      {"an endless body", "HTTP/1.1 200 OK\r\n\r\n", L"", {}, tooLong, limit, shortLine, true, true},
       {"a file stands where a folder must be", "-", L"", [&] { WriteBytes(Path(L"Corvanix"), "x"); }, cannot,
        std::nullopt, marks, false},
       {"the cache file is held open elsewhere", "-", L"",
@@ -224,9 +239,24 @@ TEST_F(DownloadTest, EveryWayTheDownloadEndsSetsTheFlag) {
     }
     if (c.before) c.before();
     std::unique_ptr<LoopbackServer> server;
-    if (!c.reply.empty()) server = std::make_unique<LoopbackServer>(Sends(c.reply == "-" ? "" : c.reply));
+    std::atomic<bool> client_gone{false};
+    if (c.endless) {
+      server = std::make_unique<LoopbackServer>([&](LoopbackServer::Connection& connection) {
+        const std::string lines = ShortLines(4096);
+        if (connection.Send(c.reply)) {
+          while (connection.Send(lines)) {
+          }
+        }
+        client_gone = true;
+      });
+    } else if (!c.reply.empty()) {
+      server = std::make_unique<LoopbackServer>(Sends(c.reply == "-" ? "" : c.reply));
+    }
     Outcome out;
     Run(server ? server->Url() : RefusedUrl(), path, out);
+    if (c.endless) {
+      EXPECT_TRUE(PumpUntil([&] { return client_gone.load(); })) << "the worker closed the connection";
+    }
     if (server) {
       server->Stop();
       EXPECT_EQ(!server->Head().empty(), c.requests);
@@ -239,13 +269,52 @@ TEST_F(DownloadTest, EveryWayTheDownloadEndsSetsTheFlag) {
     held.Reset();
     EXPECT_EQ(FileExists(path), c.file.has_value());
     if (c.file && FileExists(path)) {
-      EXPECT_EQ(ReadBytes(path), *c.file);
+      EXPECT_TRUE(ReadWhole(path) == *c.file) << ReadWhole(path).size() << " bytes";
     }
     if (relative) {
       EXPECT_FALSE(FileExists(L"\\Corvanix"));
     }
     EXPECT_EQ(Utf8FromUtf16(Slots()), Utf8FromUtf16(c.slots));
   }
+}
+
+// What the completion handler loads, whoever put the file there; the flag is set in every case.
+TEST_F(DownloadTest, TheCompletionLoadsNoMoreThanADownloadWrites) {
+  const std::u16string marks = u"slot 1|slot 2|slot 3|slot 4|slot 5|";
+  struct Case {
+    const char* name;
+    std::wstring path;  // empty: BannerCachePath(dir_)
+    std::string file;
+    std::u16string slots;
+  };
+  const Case cases[] = {
+      {"1 MiB of short lines", L"", ShortLines(65536),
+       u"0123456789abcd|0123456789abcd|0123456789abcd|0123456789abcd|0123456789abcd|"},
+      {"1 MiB and one byte", L"", ShortLines(65536) + "x", marks},
+      // The path of a failed folder lookup, under the root of the current drive, here the drive
+      // of the test's own folder.
+      {"a failed folder lookup", L"\\Corvanix\\Ostrel\\reclam.txt", "planted\r\nlines\r\n", marks},
+  };
+  wchar_t saved_dir[MAX_PATH] = {};
+  ASSERT_NE(GetCurrentDirectoryW(MAX_PATH, saved_dir), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryW(dir_.c_str()));
+  const std::wstring planted = FullPathName(L"\\Corvanix");
+  ASSERT_FALSE(FileExists(planted)) << "left by an earlier run";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (int i = 0; i < 5; ++i) *kSlots[i] = kSlotMarks[i];
+    ReklamLoaded = false;
+    const std::wstring path = c.path.empty() ? BannerCachePath(dir_) : c.path;
+    const std::wstring folder = path.substr(0, path.rfind(L'\\'));
+    CreateDirectoryW(folder.substr(0, folder.rfind(L'\\')).c_str(), nullptr);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    WriteBytes(path, c.file);
+    LoadBannerList(path);
+    EXPECT_TRUE(ReklamLoaded);
+    EXPECT_EQ(Utf8FromUtf16(Slots()), Utf8FromUtf16(c.slots));
+  }
+  RemoveTree(planted);
+  SetCurrentDirectoryW(saved_dir);
 }
 
 TEST_F(DownloadTest, TheCompletionRunsInsideAMessageBoxAndAModalWindow) {

@@ -178,15 +178,40 @@ TEST(HttpClient, BodyGoesToTheSinkAsReceived) {
   EXPECT_EQ(std::count(t.calls.begin(), t.calls.end(), "receive"), 4) << "32 KiB per read";
 }
 
-TEST(HttpClient, BrokenBodyFailsAndKeepsWhatCame) {
-  for (const std::string& reply : {std::string("HTTP/1.1 200 OK\r\nContent-Length: 2147483648\r\n\r\npart"),
-                                   std::string("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\npart")}) {
+// A body that breaks off or goes beyond the limit fails; the sink keeps what came, and a body
+// beyond the limit is read no further than the piece that crossed it.
+TEST(HttpClient, BrokenOrOverlongBodyFailsAndKeepsWhatCame) {
+  const std::string over(3 * MaxBodyLength, 'b');
+  std::string chunks;
+  for (std::size_t i = 0; i < over.size(); i += 0x8000) chunks += "8000\r\n" + over.substr(i, 0x8000) + "\r\n";
+  struct Case {
+    std::string reply;  // sent, then the server closes
+    std::string error, sink;
+    std::vector<std::string> tail;  // the calls after the last receive
+  };
+  const std::vector<std::string> closed = {"shutdown", "close", "discard"}, left = {"discard", "close"};
+  const std::string limit = over.substr(0, MaxBodyLength);
+  const Case cases[] = {
+      {"HTTP/1.1 200 OK\r\nContent-Length: 2147483648\r\n\r\npart", "Connection Closed Gracefully.", "part", closed},
+      {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\npart", "Connection Closed Gracefully.", "part", closed},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 3145728\r\n\r\n" + over, "Max body length exceeded.", limit, left},
+      {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + chunks + "0\r\n\r\n", "Max body length exceeded.", limit, left},
+      {"HTTP/1.1 200 OK\r\n\r\n" + over, "Max body length exceeded.", limit, left},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reply.substr(0, 60));
     ScriptedTransport t;
-    t.Reply(reply);
+    t.Reply(c.reply);
     t.CloseAfter();
     const GetResult r = Get(t, u"http://127.0.0.1/");
-    EXPECT_EQ(r.error, "Connection Closed Gracefully.");
-    EXPECT_EQ(r.sink, "part");
+    EXPECT_EQ(r.error, c.error);
+    EXPECT_EQ(r.sink, c.sink);
+    const auto last = std::find(t.calls.rbegin(), t.calls.rend(), "receive").base();
+    EXPECT_EQ(std::vector<std::string>(last, t.calls.end()), c.tail);
+    if (c.sink.size() == MaxBodyLength) {
+      // 32 reads of 32 KiB bring the head and all but the head's length of the limit.
+      EXPECT_EQ(std::count(t.calls.begin(), t.calls.end(), "receive"), 33) << "nothing is drained";
+    }
   }
 }
 

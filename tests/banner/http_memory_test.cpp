@@ -88,8 +88,11 @@ TEST(HttpMemory, HostileRepliesStayWithinAFewHundredKiB) {
       {"a 10 MB line", "HTTP/1.1 200 OK\r\nX: ", "y", 10'000'000, u"Max line length exceeded."},
       {"long kept headers and continuations, endless error body", kept, "error ", 10'000'000, u"HTTP/1.1 302 Found"},
       {"endless error body", "HTTP/1.1 500 Oops\r\n\r\n", "error ", 50'000'000, u"HTTP/1.1 500 Oops"},
-      {"endless chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "1;ext\r\nz\r\n", 50'000'000,
-       u"Connection Closed Gracefully."},
+      {"endless chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "1;ext\r\nz\r\n", ~0ull,
+       u"Max body length exceeded."},
+      {"endless body until the close", "HTTP/1.1 200 OK\r\n\r\n", "banner\r\n", ~0ull, u"Max body length exceeded."},
+      {"3 MiB announced and sent", "HTTP/1.1 200 OK\r\nContent-Length: 3145728\r\n\r\n", "b", 3145728,
+       u"Max body length exceeded."},
       {"2 GiB announced", "HTTP/1.1 200 OK\r\nContent-Length: 2147483648\r\n\r\n", "b", 1'000'000,
        u"Connection Closed Gracefully."},
   };

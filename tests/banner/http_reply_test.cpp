@@ -10,6 +10,7 @@ namespace {
 const std::u16string kClosed = u"Connection Closed Gracefully.";
 const std::u16string kLineTooLong = u"Max line length exceeded.";
 const std::u16string kTooManyHeaders = u"Max header lines exceeded.";
+const std::u16string kBodyTooLong = u"Max body length exceeded.";
 
 std::string Head(std::string_view statusAndHeaders) { return std::string(statusAndHeaders) + "\r\n\r\n"; }
 
@@ -28,6 +29,10 @@ struct Case {
 std::vector<Case> Cases() {
   const std::string alphabet = "abcdefghijklmnopqrstuvwxyz";
   const std::string big(100000, 'x');
+  const std::string limit(MaxBodyLength, 'b');
+  const std::string over(3 * MaxBodyLength, 'b');  // 3 MiB
+  std::string overChunked;
+  for (std::size_t i = 0; i < over.size(); i += 0x8000) overChunked += "8000\r\n" + over.substr(i, 0x8000) + "\r\n";
   return {
       // Framing of success replies.
       {"length", Head("HTTP/1.1 200 OK\r\nContent-Length: 5") + "hello", false, {}, 200, true, "hello"},
@@ -45,6 +50,10 @@ std::vector<Case> Cases() {
       {"bare line feeds", "HTTP/1.1 200 OK\nContent-Length: 2\n\nhi", false, {}, 200, true, "hi"},
       {"encoded body stored as is", Head("HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: 4") + std::string("\x1f\x8b\x08\x00", 4), false, {}, 200, true, std::string("\x1f\x8b\x08\x00", 4)},
       {"202 is a success", Head("HTTP/1.0 202 Accepted\r\nContent-Length: 1") + "z", false, {}, 202, true, "z"},
+      {"length of the body limit", Head("HTTP/1.1 200 OK\r\nContent-Length: 1048576") + limit, false, {}, 200, true, limit},
+      {"length beyond the body limit", Head("HTTP/1.1 200 OK\r\nContent-Length: 3145728") + over, false, kBodyTooLong, 0, false, limit},
+      {"until close beyond the body limit", Head("HTTP/1.1 200 OK") + over, true, kBodyTooLong, 0, false, limit},
+      {"chunked beyond the body limit", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + overChunked + "0\r\n\r\n", false, kBodyTooLong, 0, false, limit},
       {"201 with Location", Head("HTTP/1.1 201 Created\r\nLocation: /new\r\nContent-Length: 2") + "ok", false, {}, 201, true, "ok"},
 
       // Chunked bodies.
@@ -67,9 +76,12 @@ std::vector<Case> Cases() {
       {"continuation joins with one blank", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip,\r\n\t  chunked") + "2\r\nhi\r\n0\r\n\r\n", false, {}, 200, true, "hi"},
       {"continuation of an ignored header", Head("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nContent-Length: 7\r\n 9") + "hi", false, {}, 200, true, "hi"},
       {"line without a colon", Head("HTTP/1.1 200 OK\r\nnonsense\r\nContent-Length: 1") + "!", false, {}, 200, true, "!"},
+      {"a bare name shadows no header", Head("HTTP/1.1 200 OK\r\nContent-Length\r\nContent-Length: 3") + "abcdef", false, {}, 200, true, "abc"},
+      {"a bare name ends no continuation", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip,\r\nbare\r\n chunked") + "2\r\nhi\r\n0\r\n\r\n", false, {}, 200, true, "hi"},
       {"close in the header block ends it", "HTTP/1.1 200 OK\r\nX-Any: thing", true, {}, 200, true, ""},
       {"close in the headers before a length", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n", true, kClosed, 0, false, ""},
       {"close before the status line", "", true, kClosed, 0, false, ""},
+      {"close before the status line's line feed", "HTTP/1.1 200 OK\r", true, kClosed, 0, false, ""},
       {"close after an interim reply", Head("HTTP/1.1 100 Continue"), true, kClosed, 0, false, ""},
       {"255 header lines", Head("HTTP/1.1 200 OK\r\nContent-Length: 1" + std::string() + [] {
          std::string s;
@@ -117,7 +129,7 @@ std::vector<Case> Cases() {
       {"407", Head("HTTP/1.1 407 Proxy Authentication Required\r\nContent-Length: 1") + "p", false, {}, 407, false, "", u"p"},
       {"code not a number", Head("HTTP/1.1 abc Bad\r\nContent-Length: 0"), false, {}, -1, false, ""},
       {"no code", Head("HTTP/1.1\r\nContent-Length: 0"), false, {}, -1, false, ""},
-      {"not HTTP at all", "garbage", true, {}, -1, false, ""},
+      {"not HTTP at all", "garbage\n", true, {}, -1, false, ""},
   };
 }
 

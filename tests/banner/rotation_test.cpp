@@ -1,5 +1,5 @@
 // The banner on the main window under Wine: the rotation timer's handler called directly, the
-// pointer over the banner, the click, and the text query of automated checks.
+// pointer over the banner and the click.
 #include <windows.h>
 
 #include <windowsx.h>
@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "app/main_form_win.h"
-#include "banner/banner_query_win.h"
 #include "tests/banner/banner_test_support_win.h"
 #include "toolkit/wide.h"
 
@@ -135,32 +134,6 @@ TEST_F(RotationTest, AClickOpensTheSiteWhateverTheBannerShows) {
   click(OverBanner());
   click(OffBanner());
   EXPECT_EQ(opened, (std::vector<std::wstring>{L"http://www.corvanix.example", L"http://www.corvanix.example"}));
-}
-
-TEST_F(RotationTest, TheBannerTextAnswersTheQueryOfAnotherWindow) {
-  static std::wstring received;
-  received = L"<none>";
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-    if (m == WM_COPYDATA) {
-      const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(l);
-      if (data->dwData == BannerTextQueryTag) {
-        received.assign(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
-      }
-      return TRUE;
-    }
-    return DefWindowProcW(h, m, w, l);
-  };
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"TestBannerAsker";
-  RegisterClassW(&wc);
-  UniqueWindow asker(CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr));
-  const UINT query = RegisterWindowMessageW(BannerTextQueryMessage);
-  EXPECT_EQ(SendMessageW(form->Handle(), query, reinterpret_cast<WPARAM>(asker.Get()), 0), 1);
-  EXPECT_EQ(received, Wide(SiteURL));
-  form->LabelReclam.SetText(L"Баннер");
-  SendMessageW(form->Handle(), query, reinterpret_cast<WPARAM>(asker.Get()), 0);
-  EXPECT_EQ(received, L"Баннер");
 }
 
 }  // namespace

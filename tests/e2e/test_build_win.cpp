@@ -3,6 +3,7 @@
 // installed or shipped.
 //   WM_COPYDATA, dwData kGenRandomFileRequest, data "<count> <path>" in UTF-16: runs
 //   GenRandomFile(path, count) from the message loop, as a command would.
+//   kBannerTextQuery: sends the banner's text to the asking window (test_requests.h).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -21,6 +22,7 @@ namespace {
 struct Requests {
   TMainForm* form;
   UINT run;  // posted to the window to run a request once the sender has been answered
+  UINT banner_text;
   std::wstring path;
   std::int32_t count = 0;
 };
@@ -37,6 +39,17 @@ LRESULT CALLBACK RequestProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR
       ::PostMessageW(hwnd, requests.run, 0, 0);
       return TRUE;
     }
+  } else if (msg == requests.banner_text && msg != 0) {
+    const std::wstring& text = requests.form->LabelReclam.Text();
+    COPYDATASTRUCT data{kBannerTextTag, static_cast<DWORD>(text.size() * sizeof(wchar_t)),
+                        const_cast<wchar_t*>(text.data())};
+    const auto asker = reinterpret_cast<HWND>(wp);
+    if (!::IsWindow(asker)) return 0;
+    // A hung asker must not hold the program up.
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(asker, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd), reinterpret_cast<LPARAM>(&data),
+                          SMTO_ABORTIFHUNG | SMTO_BLOCK, 2000, &result);
+    return 1;
   } else if (msg == requests.run) {
     try {
       requests.form->GenRandomFile(requests.path, requests.count);
@@ -51,7 +64,8 @@ LRESULT CALLBACK RequestProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  static Requests requests{nullptr, ::RegisterWindowMessageW(L"Tarvelin.Test.Run"), {}, 0};
+  static Requests requests{nullptr, ::RegisterWindowMessageW(L"Tarvelin.Test.Run"),
+                           ::RegisterWindowMessageW(kBannerTextQuery), {}, 0};
   return RunProgram([](TMainForm& form) {
     requests.form = &form;
     ::SetWindowSubclass(form.Handle(), &RequestProc, 1, reinterpret_cast<DWORD_PTR>(&requests));
