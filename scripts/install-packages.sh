@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine64 fonts-wine xvfb xserver-xephyr xauth xdotool xclip x11-utils imagemagick locales openbox wmctrl
+  librsvg2-bin icoutils
   pwgen nginx-light python3 iproute2 util-linux valgrind
   zip unzip nsis git
 )
