@@ -144,7 +144,8 @@ void Box(const std::wstring& name, DWORD seconds, bool close) {
 }
 
 void SaveAs(const std::wstring& path) {
-  const HWND dialog = ProgramWindow(nullptr, 15);
+  // The first dialog of a prefix loads the shell: slow on a busy machine.
+  const HWND dialog = ProgramWindow(nullptr, 40);
   if (!dialog) Fail("no save dialog");
   // The file name box: the edit inside the combo box 0x47C, or the edit 0x480 of older dialogs.
   HWND name = nullptr;
