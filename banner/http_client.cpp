@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "banner/ascii_case.h"
 #include "toolkit/scope_exit.h"
 
 namespace {
@@ -18,9 +19,7 @@ std::string AsciiBytes(std::u16string_view text) {
 }
 
 bool IsLocalhost(std::string_view host) {
-  std::string lower(host);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
-  return lower == "localhost";
+  return EqualsNoCase(host, "localhost");
 }
 
 // Four decimal numbers from 0 to 255 separated by dots, without leading zeros.
@@ -43,12 +42,6 @@ bool IsDottedIPv4(std::string_view host) {
 
 std::span<const std::uint8_t> Bytes(std::string_view s) {
   return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
-}
-
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
-           return (x >= u'A' && x <= u'Z' ? x + 32 : x) == (y >= u'A' && y <= u'Z' ? y + 32 : y);
-         });
 }
 
 }  // namespace

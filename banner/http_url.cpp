@@ -3,16 +3,10 @@
 
 #include <algorithm>
 
+#include "banner/ascii_case.h"
 #include "banner/http_errors.h"
 
 namespace {
-
-char16_t LowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
-
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return LowerAscii(x) == LowerAscii(y); });
-}
 
 // Splits the host part into user information, host and port.
 void ParseHostPart(std::u16string_view part, TUrl& url) {

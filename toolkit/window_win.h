@@ -61,7 +61,7 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC proc, UINT style = 0, HCUR
 extern std::function<bool(HWND hwnd, const std::wstring& name)> AnnotateAccessibleNameOverride;
 
 // A control with a window of its own: either of a class of the toolkit or a subclassed system
-// control. It stores itself in the window's GWLP_USERDATA, so messages find their object.
+// control. It stores itself in a property of its window, so messages find their object.
 class TWinControl : public TObject {
 public:
   ~TWinControl() override;
