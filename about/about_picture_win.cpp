@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/product_consts.h"
+#include "product/product_consts.h"
 #include "toolkit/dc_win.h"
 #include "toolkit/exception.h"
 #include "toolkit/wide.h"

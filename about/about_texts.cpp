@@ -3,7 +3,7 @@
 
 #include <iterator>
 
-#include "app/product_consts.h"
+#include "product/product_consts.h"
 
 std::u16string AboutAuthorText() {
   std::u16string text(TextAuthor);

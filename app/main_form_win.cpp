@@ -2,7 +2,7 @@
 #include "app/main_form_win.h"
 
 #include "about/dlg_about_win.h"
-#include "app/product_consts.h"
+#include "product/product_consts.h"
 #include "passwords/dlg_file_count_win.h"
 #include "passwords/line_list_win.h"
 #include "passwords/password.h"

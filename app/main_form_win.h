@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "app/spin_edit_win.h"
+#include "toolkit/spin_edit_win.h"
 #include "banner/downloader_win.h"
 #include "passwords/crypto_source_win.h"
 #include "toolkit/controls_win.h"

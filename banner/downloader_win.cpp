@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/product_consts.h"
+#include "product/product_consts.h"
 #include "banner/http_client.h"
 #include "banner/winsock_transport_win.h"
 #include "passwords/line_list_win.h"

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/main_form_win.h"
-#include "app/product_consts.h"
+#include "product/product_consts.h"
 #include "banner/downloader_win.h"
 #include "banner/other_func_win.h"
 #include "passwords/random.h"

@@ -1,7 +1,7 @@
 // The password-file dialog: the number of passwords and the file to write them to.
 #pragma once
 
-#include "app/spin_edit_win.h"
+#include "toolkit/spin_edit_win.h"
 #include "toolkit/controls_win.h"
 #include "toolkit/save_dialog_win.h"
 

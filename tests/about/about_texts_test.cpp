@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "about/about_texts.h"
-#include "app/product_consts.h"
+#include "product/product_consts.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/product_consts.h"
+#include "product/product_consts.h"
 #include "banner/other_func_win.h"
 #include "passwords/random.h"
 #include "tests/toolkit/file_test_support_win.h"

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/product_consts.h"
+#include "product/product_consts.h"
 #include "tests/e2e/test_requests.h"
 #include "toolkit/text.h"
 #include "toolkit/wide.h"

@@ -17,7 +17,7 @@
 #include <new>
 #include <string>
 
-#include "app/product_consts.h"
+#include "product/product_consts.h"
 #include "banner/downloader_win.h"
 #include "toolkit/application_win.h"
 #include "toolkit/exception.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/spin_rules.h"
+#include "toolkit/spin_rules.h"
 #include "toolkit/text.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The product texts that are composed from others.
 #include <gtest/gtest.h>
 
-#include "app/product_consts.h"
+#include "product/product_consts.h"
 
 namespace {
 

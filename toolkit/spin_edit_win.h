@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/spin_rules.h"
+#include "toolkit/spin_rules.h"
 #include "toolkit/controls_win.h"
 #include "toolkit/timer_win.h"
 

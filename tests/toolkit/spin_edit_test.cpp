@@ -1,14 +1,12 @@
 // The numeric entry field under Wine, driven by messages: typed characters, keys, the wheel,
-// paste and cut, focus moves, the spin buttons with their repeat timer, and the main window's
-// length field.
+// paste and cut, focus moves, the spin buttons with their repeat timer.
 #include <windows.h>
 
 #include <cstring>
 #include <string>
 #include <stdexcept>
 
-#include "app/main_form_win.h"
-#include "app/spin_edit_win.h"
+#include "toolkit/spin_edit_win.h"
 #include "tests/win_test_support.h"
 #include "toolkit/exception.h"
 
@@ -637,46 +635,6 @@ TEST_F(SpinEditTest, AlignmentAndNumbersOnlyAreTheEditsOwnStyles) {
   EXPECT_EQ(right.spin.Alignment(), TAlignment::Right);
   EXPECT_TRUE(GetWindowLongW(right.spin.Handle(), GWL_STYLE) & ES_RIGHT);
   EXPECT_FALSE(right.spin.NumbersOnly());
-}
-
-// The main window with the length field in it.
-class MainWindowLengthTest : public WindowTest {
-protected:
-  void SetUp() override {
-    ShowActive(form);
-  }
-  TMainForm form;
-};
-
-TEST_F(MainWindowLengthTest, TheLengthFieldStandsSecondInTheTabOrder) {
-  EXPECT_EQ(form.sSpinEdit1.Text(), L"7");
-  EXPECT_EQ(form.sSpinEdit1.MinValue, 1);
-  EXPECT_EQ(form.sSpinEdit1.MaxValue, 0);
-  EXPECT_EQ(form.sSpinEdit1.Increment, 1);
-  EXPECT_TRUE(form.sSpinEdit1.NumbersOnly());
-  ASSERT_EQ(GetFocus(), form.EditMask.Handle());
-  const TWinControl* order[] = {&form.sSpinEdit1, &form.EditPass, &form.BtnGen, &form.BtnAbout,
-                                &form.BtnExit,    &form.BtnGenFile, &form.EditMask};
-  for (const TWinControl* c : order) {
-    PressKey(app, VK_TAB);
-    EXPECT_EQ(GetFocus(), c->Handle());
-  }
-}
-
-TEST_F(MainWindowLengthTest, GenerateReadsTheLengthFieldAfterItWasLeft) {
-  form.sSpinEdit1.SetFocus();
-  SendMessageW(form.sSpinEdit1.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"12"));
-  form.BtnGen.SetFocus();  // a click on the button moves the focus first
-  app.ProcessMessages();
-  SendMessageW(form.BtnGen.Handle(), BM_CLICK, 0, 0);
-  EXPECT_EQ(form.EditPass.Text().size(), 12u);
-  form.sSpinEdit1.SetFocus();
-  SendMessageW(form.sSpinEdit1.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-  form.BtnGen.SetFocus();
-  app.ProcessMessages();
-  EXPECT_EQ(form.sSpinEdit1.Text(), L"1");
-  SendMessageW(form.BtnGen.Handle(), BM_CLICK, 0, 0);
-  EXPECT_EQ(form.EditPass.Text().size(), 1u);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The product's named texts, and the banner's five text slots with their loaded flag.
-#include "app/product_consts.h"
+#include "product/product_consts.h"
 
 std::u16string_view SiteHost() {
   std::u16string_view host = SiteURL.substr(SiteURL.find(u"://") + 3);
