@@ -111,6 +111,15 @@ void TMainForm::FormCreate(TObject*) {
 
 void TMainForm::BtnExitClick(TObject*) { Close(); }
 
+void TMainForm::TimerReklamChangeTimer(TObject*) { banner_.Rotate(); }
+void TMainForm::LabelReclamMouseEnter(TObject*) { banner_.PointerEntered(); }
+void TMainForm::LabelReclamMouseLeave(TObject*) { banner_.PointerLeft(); }
+void TMainForm::LabelReclamClick(TObject*) { banner_.OpenSite(); }
+void TMainForm::TimerReklamUpdateTimer(TObject*) {
+  banner_.StartDownload([this](TObject* sender) { thrTerminate(sender); });
+}
+void TMainForm::thrTerminate(TObject*) { banner_.DownloadEnded(); }
+
 void TMainForm::BtnAboutClick(TObject*) {
   // A fresh window for every showing, destroyed on every way out, a failure included.
   const auto about = std::make_unique<TFormAbout>();

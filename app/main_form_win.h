@@ -5,7 +5,7 @@
 #include <string>
 
 #include "toolkit/spin_edit_win.h"
-#include "banner/downloader_win.h"
+#include "banner/banner_win.h"
 #include "passwords/crypto_source_win.h"
 #include "toolkit/controls_win.h"
 #include "toolkit/timer_win.h"
@@ -45,7 +45,7 @@ public:
   void LabelReclamMouseEnter(TObject* Sender);
   void LabelReclamMouseLeave(TObject* Sender);
   void LabelReclamClick(TObject* Sender);
-  // The completion handler of the banner download worker (TDownLoader); GUI thread.
+  // The completion handler of the banner download worker; GUI thread.
   void thrTerminate(TObject* Sender);
 
   // Replaces Result with Count characters drawn from Text by Source, letting waiting messages
@@ -67,6 +67,8 @@ public:
 
 private:
   std::unique_ptr<DrawSource> password_source_ = std::make_unique<CryptoDrawSource>();
+  // The banner's behaviour behind the label and timer handlers above.
+  TBanner banner_{*this, LabelReclam, TimerReklamUpdate, TimerReklamChange};
 };
 
 extern TMainForm* MainForm;
