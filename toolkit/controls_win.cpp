@@ -14,6 +14,14 @@
 
 namespace {
 
+// The form a control stands in: the nearest form among its parents.
+TForm* FormOf(TWinControl& control) {
+  for (TWinControl* c = &control; c; c = c->Parent()) {
+    if (auto* form = dynamic_cast<TForm*>(c)) return form;
+  }
+  return nullptr;
+}
+
 // The clipboard, open for this scope: closed on every way out, so no failure keeps it from the
 // other programs.
 class TOpenClipboard {
@@ -264,7 +272,7 @@ void TsButton::Create(TContainer& parent, const TRect96& bounds, const std::wstr
 
 void TsButton::Click() {
   if (ModalResult != mrNone) {
-    if (TForm* form = Form()) form->SetModalResult(ModalResult);
+    if (TForm* form = FormOf(*this)) form->SetModalResult(ModalResult);
   }
   Fire(OnClick, this);
 }

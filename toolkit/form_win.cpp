@@ -157,7 +157,7 @@ void TForm::AddToolTip(TWinControl& control, const std::wstring& text) {
   ::SendMessageW(tooltip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-void TForm::FocusArrived(TWinControl* control) {
+void TForm::FocusReceived(TWinControl* control) {
   if (control == this || control->Handle() == active_control_) return;
   TWinControl* previous = ActiveControl();
   active_control_ = control->Handle();
@@ -165,13 +165,17 @@ void TForm::FocusArrived(TWinControl* control) {
   control->DoEnter();
 }
 
-void TForm::HandMouseWheelToFocus(WPARAM wp, LPARAM lp) {
+TWheelRoute TForm::RouteMouseWheel(WPARAM wp, LPARAM lp) {
+  if (handing_wheel_) return TWheelRoute::ToFocus;
   const HWND focus = ::GetFocus();
-  if (!focus || (focus != Handle() && !::IsChild(Handle(), focus))) return;
+  if (!focus || (focus != Handle() && !::IsChild(Handle(), focus))) return TWheelRoute::Handed;
   handing_wheel_ = true;
   const ScopeExit done([this] { handing_wheel_ = false; });
   ::SendMessageW(focus, WM_MOUSEWHEEL, wp, lp);
+  return TWheelRoute::Handed;
 }
+
+void TForm::HandleFailure(std::exception_ptr failure) noexcept { Application->HandleException(std::move(failure)); }
 
 void TForm::ApplyDpi(UINT dpi) {
   TContainer::ApplyDpi(dpi);

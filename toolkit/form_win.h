@@ -53,13 +53,6 @@ public:
   void AddToolTip(TWinControl& control, const std::wstring& text);
   HWND ToolTipWindow() const noexcept { return tooltip_.Get(); }
 
-  // Called by the toolkit when a control of this window receives the focus.
-  void FocusArrived(TWinControl* control);
-  // Hands a wheel turn that reached any window of this form to the window that has the focus,
-  // when that is this form or one of its controls; with the focus elsewhere nothing acts on it.
-  void HandMouseWheelToFocus(WPARAM wp, LPARAM lp);
-  bool HandingMouseWheel() const noexcept { return handing_wheel_; }
-
   // Rescales the tooltips' width with the rest.
   void ApplyDpi(UINT dpi) override;
   // The window's keyboard navigation: Tab and Shift+Tab through the tab order, arrows among the
@@ -70,6 +63,13 @@ public:
 protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void PlaceWindow() override;
+  // Keeps the control that has the focus, and tells it and the one before it (DoEnter, DoExit).
+  void FocusReceived(TWinControl* control) override;
+  // Hands a wheel turn that reached any window of this form to the window that has the focus,
+  // when that is this form or one of its controls; with the focus elsewhere nothing acts on it.
+  TWheelRoute RouteMouseWheel(WPARAM wp, LPARAM lp) override;
+  // The application's failure report.
+  void HandleFailure(std::exception_ptr failure) noexcept override;
 
 private:
   void PlaceFirstTime();

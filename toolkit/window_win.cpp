@@ -9,10 +9,8 @@
 #include <exception>
 #include <new>
 
-#include "toolkit/application_win.h"
 #include "toolkit/dc_win.h"
 #include "toolkit/exception.h"
-#include "toolkit/form_win.h"
 #include "toolkit/secure_wipe.h"
 #include "toolkit/system_library_win.h"
 
@@ -81,17 +79,6 @@ TWinControl::~TWinControl() {
     destroying_ = true;
     ::DestroyWindow(handle_);
   }
-}
-
-TForm* TWinControl::Form() const noexcept {
-  for (const TWinControl* c = this; c; c = c->parent_) {
-    if (auto* f = dynamic_cast<TForm*>(const_cast<TWinControl*>(c))) return f;
-  }
-  return nullptr;
-}
-
-TForm* TWinControl::RootForm() const noexcept {
-  return handle_ ? dynamic_cast<TForm*>(FromHandle(::GetAncestor(handle_, GA_ROOT))) : nullptr;
 }
 
 TWinControl* TWinControl::FromHandle(HWND hwnd) noexcept {
@@ -180,21 +167,33 @@ bool TWinControl::DoMouseWheel(WORD keys, int delta, POINT pos) {
 bool TWinControl::MouseWheel(WORD, int, POINT) { return false; }
 
 LRESULT TWinControl::MouseWheelMessage(WPARAM wp, LPARAM lp) {
-  TForm* form = RootForm();
   // Windows 10 and 11 send the wheel to the window under the pointer, Wine and older Windows to
-  // the focus: either way the form hands it, once, to the control that has the focus.
-  if (form && !form->HandingMouseWheel()) {
-    form->HandMouseWheelToFocus(wp, lp);
-    return 0;
-  }
+  // the focus: either way a form hands it, once, to the control that has the focus.
+  const TWheelRoute route = RouteMouseWheel(wp, lp);
+  if (route == TWheelRoute::Handed) return 0;
   // A turn the focused control leaves to its parents ends with them: a control without the
   // focus never acts on the wheel.
-  if (!Focused()) return form ? 0 : DefProc(WM_MOUSEWHEEL, wp, lp);
+  if (!Focused()) return route == TWheelRoute::ToFocus ? 0 : DefProc(WM_MOUSEWHEEL, wp, lp);
   const WORD keys = GET_KEYSTATE_WPARAM(wp);
   const int delta = GET_WHEEL_DELTA_WPARAM(wp);
   const POINT pos{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
   if (DoMouseWheel(keys, delta, pos) || MouseWheel(keys, delta, pos)) return 0;
   return WndProc(WM_MOUSEWHEEL, wp, lp);
+}
+
+void TWinControl::FocusReceived(TWinControl* control) {
+  if (parent_) parent_->FocusReceived(control);
+}
+
+TWheelRoute TWinControl::RouteMouseWheel(WPARAM wp, LPARAM lp) {
+  return parent_ ? parent_->RouteMouseWheel(wp, lp) : TWheelRoute::Own;
+}
+
+void TWinControl::HandleFailure(std::exception_ptr failure) noexcept {
+  // Every tree of controls stands in a form, which reports the failure; with none, nobody could,
+  // and a failure must never unwind through the window system.
+  if (!parent_) std::terminate();
+  parent_->HandleFailure(std::move(failure));
 }
 
 bool TWinControl::SetAccessibleName(const std::wstring& name) {
@@ -274,12 +273,10 @@ LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT result = 0;
   try {
     result = msg == WM_MOUSEWHEEL ? MouseWheelMessage(wp, lp) : WndProc(msg, wp, lp);
-    if (msg == WM_SETFOCUS && handle_) {
-      if (TForm* form = Form()) form->FocusArrived(this);
-    }
+    if (msg == WM_SETFOCUS && handle_) FocusReceived(this);
   } catch (...) {
     // A failure must never unwind through the window system: report it and carry on.
-    Application->HandleException(std::current_exception());
+    HandleFailure(std::current_exception());
   }
   if (msg == WM_NCDESTROY) {
     if (annotated_) ClearAccessibleName(hwnd);

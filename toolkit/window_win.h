@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,8 +12,14 @@
 #include "toolkit/object.h"
 #include "toolkit/skin_win.h"
 
-class TForm;
 class TContainer;
+
+// How the top of a tree of controls takes a wheel turn that reached one of its windows.
+enum class TWheelRoute {
+  Own,      // nobody routes it: the window that received the turn handles it
+  Handed,   // handed on to the window that has the focus; nobody else acts on it
+  ToFocus,  // the turn on its way to the focus: only the focused control acts on it
+};
 
 // A turn of the mouse wheel offered to a control: the key flags of the message, the distance in
 // 120ths of a notch (positive away from the user) and the pointer in screen coordinates. Setting
@@ -68,7 +75,6 @@ public:
 
   HWND Handle() const noexcept { return handle_; }
   TContainer* Parent() const noexcept { return parent_; }
-  TForm* Form() const noexcept;
   static TWinControl* FromHandle(HWND hwnd) noexcept;
 
   const TRect96& Bounds96() const noexcept { return bounds_; }
@@ -118,8 +124,6 @@ public:
   // the system took it.
   bool SetAccessibleName(const std::wstring& name);
   const std::wstring& AccessibleName() const noexcept { return accessible_name_; }
-  // The top-level form this control's window stands in, if any.
-  TForm* RootForm() const noexcept;
 
 protected:
   TWinControl() = default;
@@ -140,6 +144,15 @@ protected:
   // OnMouseWheel handled; returns whether it used the turn. By default the window's own
   // handling gets it.
   virtual bool MouseWheel(WORD keys, int delta, POINT pos);
+
+  // Hooks of the window at the top of a tree of controls, which a form fills in. By default each
+  // passes the call on to the parent.
+  // control, this one or one below it, has received the keyboard focus.
+  virtual void FocusReceived(TWinControl* control);
+  // A wheel turn reached this window or one below it.
+  virtual TWheelRoute RouteMouseWheel(WPARAM wp, LPARAM lp);
+  // A failure escaped a message handler of this window or of one below it.
+  virtual void HandleFailure(std::exception_ptr failure) noexcept;
 
   static void RegisterToolkitClass(const wchar_t* class_name, UINT style, HCURSOR cursor);
 
