@@ -67,3 +67,21 @@ function(tarvelin_resources target)
     OBJECT_DEPENDS "${images};${PROJECT_SOURCE_DIR}/resources/tarvelin.manifest;${PROJECT_SOURCE_DIR}/resources/resource_ids.h")
   target_sources(${target} PRIVATE ${rc})
 endfunction()
+
+# tarvelin_library(NAME SOURCES portable... [WINDOWS files...] [LINKS libs...] [SYSTEM libs...])
+#   The library of one folder of the program: its portable files in every build, its Windows files
+#   and the system libraries they call in Windows builds. LINKS names the program's libraries it
+#   stands on; a library never links one above it, so an include that points up fails to link.
+function(tarvelin_library name)
+  cmake_parse_arguments(L "" "" "SOURCES;WINDOWS;LINKS;SYSTEM" ${ARGN})
+  if(WIN32)
+    list(APPEND L_SOURCES ${L_WINDOWS})
+  endif()
+  add_library(${name} STATIC ${L_SOURCES})
+  tarvelin_defaults(${name})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${L_LINKS})
+  if(WIN32)
+    target_link_libraries(${name} PUBLIC ${L_SYSTEM})
+  endif()
+endfunction()
