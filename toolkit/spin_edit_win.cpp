@@ -438,7 +438,7 @@ void TsSpinEdit::Step(std::int32_t notches, const TNotifyEvent& replacement) {
   } else if (replacement) {
     replacement(this);
   } else {
-    SetValue(Rules().StepValue(Value(), notches));
+    SetText(Wide(Rules().StepText(U16(Text()), notches)));
   }
 }
 
@@ -447,9 +447,9 @@ void TsSpinEdit::StepDown() { Step(-1, OnDownClick); }
 
 void TsSpinEdit::DoExit() {
   TsBaseSpinEdit::DoExit();
+  // Two writes, each raising its change: the lone minus or minus zero becomes "0" first.
   if (IsBareMinusZero(U16(Text()))) SetText(L"0");
-  const std::int32_t value = Value();
-  if (ClampValue(value) != value) SetValue(value);
+  SetText(Wide(Rules().ExitText(U16(Text()))));
 }
 
 LRESULT TsSpinEdit::Paste() {
@@ -461,6 +461,6 @@ LRESULT TsSpinEdit::Paste() {
 }
 
 bool TsSpinEdit::MouseWheel(WORD, int delta, POINT) {
-  if (!ReadOnly()) SetValue(Rules().StepValue(Value(), delta / 120));  // div truncates toward zero
+  if (!ReadOnly()) SetText(Wide(Rules().StepText(U16(Text()), delta / 120)));  // div truncates toward zero
   return true;  // handled also when read-only: the multi-line edit must not scroll
 }
