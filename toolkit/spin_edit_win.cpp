@@ -2,7 +2,6 @@
 #include "toolkit/spin_edit_win.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
 
 #include <algorithm>
 #include <utility>
@@ -21,19 +20,19 @@ constexpr int kBorders = 4;
 // pixel inside a sunken border: its text then ends exactly where the column begins.
 constexpr int kFormatRectGap = 3;
 
-POINT PointOf(LPARAM lp) { return POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TsTimerSpeedButton
 
-void TsTimerSpeedButton::Click() { Fire(OnClick, this); }
+TsTimerSpeedButton::TsTimerSpeedButton(TsSpinButton& owner, TArrow arrow) : owner_(owner), arrow_(arrow) {
+  Place(&owner, {});
+}
 
 void TsTimerSpeedButton::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;
-  if (!enabled) Release(false);
+  if (!enabled) MouseUp(false);
   Invalidate();
 }
 
@@ -49,11 +48,11 @@ void TsTimerSpeedButton::SetHot(bool hot) {
   Invalidate();
 }
 
-void TsTimerSpeedButton::Invalidate() const {
-  if (owner_.Handle()) ::InvalidateRect(owner_.Handle(), &bounds_, FALSE);
-}
+void TsTimerSpeedButton::MouseEnter() { SetHot(true); }
+void TsTimerSpeedButton::MouseLeave() { SetHot(false); }
 
-void TsTimerSpeedButton::Press() {
+void TsTimerSpeedButton::MouseDown() {
+  if (!enabled_ || !owner_.Enabled()) return;
   down_ = true;
   Invalidate();
   if (!(TimeBtnState & tbAllowTimer)) return;
@@ -69,11 +68,11 @@ void TsTimerSpeedButton::Press() {
   FRepeatTimer->SetEnabled(true);
 }
 
-void TsTimerSpeedButton::Release(bool click) {
+void TsTimerSpeedButton::MouseUp(bool over) {
   const bool was_down = std::exchange(down_, false);
   Invalidate();
   if (FRepeatTimer) FRepeatTimer->SetEnabled(false);
-  if (click && was_down) Click();
+  if (over && was_down) Click();
 }
 
 void TsTimerSpeedButton::TimerExpired() {
@@ -88,28 +87,28 @@ void TsTimerSpeedButton::TimerExpired() {
   }
 }
 
-void TsTimerSpeedButton::Paint(HDC dc) const {
+void TsTimerSpeedButton::Paint(HDC dc, const RECT& bounds) {
   const SkinColors skin = Skin(SkinSection::SpeedButtonSmall);
   const bool enabled = enabled_ && owner_.Enabled();
   const bool pressed = enabled && down_;
   const bool hot = enabled && hot_;
   const COLORREF face = pressed ? skin.pressedFace : hot ? skin.hotFace : skin.face;
   const COLORREF border = pressed ? skin.pressedBorder : hot ? skin.hotBorder : skin.border;
-  FillSolid(dc, bounds_, face);
-  if (border != face) FrameSolid(dc, bounds_, border);
+  FillSolid(dc, bounds, face);
+  if (border != face) FrameSolid(dc, bounds, border);
 
   // A small solid triangle, built from rows one pixel high so its edges stay crisp.
   const int half = std::max(owner_.Scale(3), 2);
   const int rows = half + 1;
-  const int cx = (bounds_.left + bounds_.right - 1) / 2;
-  const int top = bounds_.top + (bounds_.bottom - bounds_.top - rows) / 2 + (pressed ? 1 : 0);
+  const int cx = (bounds.left + bounds.right - 1) / 2;
+  const int top = bounds.top + (bounds.bottom - bounds.top - rows) / 2 + (pressed ? 1 : 0);
   const COLORREF color = enabled ? skin.text : skin.disabledText;
   for (int i = 0; i < rows; ++i) {
     const int reach = arrow_ == TArrow::Up ? i : rows - 1 - i;
     FillSolid(dc, RECT{cx - reach, top + i, cx + reach + 1, top + i + 1}, color);
   }
   if (TimeBtnState & tbFocusRect) {
-    RECT focus = bounds_;
+    RECT focus = bounds;
     ::InflateRect(&focus, -owner_.Scale(3), -owner_.Scale(3));
     ::DrawFocusRect(dc, &focus);
   }
@@ -159,78 +158,22 @@ void TsSpinButton::SetEnabled(bool enabled) {
 }
 
 bool TsSpinButton::HoldsCapture(const TsTimerSpeedButton* button) const noexcept {
-  return button && pressed_ == button && ::GetCapture() == Handle();
-}
-
-TsTimerSpeedButton* TsSpinButton::ButtonAt(POINT pt) noexcept {
-  for (TsTimerSpeedButton* b : {&UpButton, &DownButton}) {
-    if (::PtInRect(&b->BoundsRect(), pt)) return b;
-  }
-  return nullptr;
-}
-
-void TsSpinButton::SetHot(TsTimerSpeedButton* button) {
-  if (button == hot_) return;
-  if (hot_) hot_->SetHot(false);
-  hot_ = button;
-  if (hot_) hot_->SetHot(true);
-}
-
-void TsSpinButton::CancelPress() {
-  if (TsTimerSpeedButton* b = std::exchange(pressed_, nullptr)) b->Release(false);
-  if (::GetCapture() == Handle()) ::ReleaseCapture();
-}
-
-void TsSpinButton::PaintBackground(HDC dc, const RECT& client) {
-  FillSolid(dc, client, Skin(Section()).face);
-  UpButton.Paint(dc);
-  DownButton.Paint(dc);
+  return button && PressedGraphic() == button && ::GetCapture() == Handle();
 }
 
 LRESULT TsSpinButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN:
       if (FocusControl && FocusControl->TabStop() && FocusControl->CanFocus() && !FocusControl->Focused()) {
         FocusControl->SetFocus();
       }
-      TsTimerSpeedButton* b = ButtonAt(PointOf(lp));
-      if (!pressed_ && b && b->Enabled() && Enabled()) {
-        pressed_ = b;
-        ::SetCapture(Handle());
-        b->Press();
-      }
-      return 0;
-    }
-    case WM_LBUTTONUP: {
-      TsTimerSpeedButton* b = std::exchange(pressed_, nullptr);
-      if (::GetCapture() == Handle()) ::ReleaseCapture();
-      if (b) {
-        const POINT pt = PointOf(lp);
-        b->Release(::PtInRect(&b->BoundsRect(), pt) != FALSE);
-      }
-      return 0;
-    }
-    case WM_CAPTURECHANGED:
-    case WM_CANCELMODE:
-      CancelPress();
-      return 0;
+      break;
     case WM_ENABLE:
-      if (!wp) CancelPress();
+      ::InvalidateRect(Handle(), nullptr, FALSE);
+      break;
+    case WM_SIZE:
       ::InvalidateRect(Handle(), nullptr, FALSE);
       return 0;
-    case WM_SHOWWINDOW:
-      if (!wp) CancelPress();
-      break;
-    case WM_MOUSEMOVE:
-      if (!hot_) {
-        TrackPointerLeave(Handle());
-      }
-      SetHot(ButtonAt(PointOf(lp)));
-      return 0;
-    case WM_MOUSELEAVE:
-      SetHot(nullptr);
-      return 0;
-    case WM_SIZE: ::InvalidateRect(Handle(), nullptr, FALSE); return 0;
     default:
       break;
   }

@@ -21,20 +21,19 @@ using TTimeBtnState = unsigned;
 
 // A flat speed button without a window of its own, drawn with the skin's "SPEEDBUTTON_SMALL"
 // section by the column that holds it and told about the mouse by it. Held down with
-// tbAllowTimer, it clicks again 400 ms after the press and then every 100 ms while it holds the
-// capture, and once more when released over itself.
-class TsTimerSpeedButton : public TObject {
+// tbAllowTimer, it clicks again 400 ms after the press and then every 100 ms while the column
+// holds the capture for it, and once more when released over itself.
+class TsTimerSpeedButton : public TGraphicControl {
 public:
   enum class TArrow { Up, Down };
 
-  TsTimerSpeedButton(TsSpinButton& owner, TArrow arrow) : owner_(owner), arrow_(arrow) {}
+  TsTimerSpeedButton(TsSpinButton& owner, TArrow arrow);
 
   TTimeBtnState TimeBtnState = 0;
-  TNotifyEvent OnClick;
-  virtual void Click();
 
   // Where the button stands in the column's client area, in pixels.
   const RECT& BoundsRect() const noexcept { return bounds_; }
+  RECT ScaledBounds() const override { return bounds_; }
   bool Down() const noexcept { return down_; }
   bool Hot() const noexcept { return hot_; }
   bool Enabled() const noexcept { return enabled_; }
@@ -42,17 +41,18 @@ public:
   // The repeat timer: created by the first press, freed with the button.
   const TTimer* RepeatTimer() const noexcept { return FRepeatTimer.get(); }
 
-  void Paint(HDC dc) const;
+  void Paint(HDC dc, const RECT& bounds) override;
+  void MouseEnter() override;
+  void MouseLeave() override;
+  void MouseDown() override;
+  // Shows released and stops the timer; clicks when released over the button.
+  void MouseUp(bool over) override;
 
 private:
   friend class TsSpinButton;
   void SetBoundsRect(const RECT& bounds);
   void SetHot(bool hot);
-  void Press();
-  // Shows released and stops the timer; clicks when released over the button.
-  void Release(bool click);
   void TimerExpired();
-  void Invalidate() const;
 
   TsSpinButton& owner_;
   TArrow arrow_;
@@ -81,25 +81,17 @@ public:
   TNotifyEvent OnUpClick;
   TNotifyEvent OnDownClick;
 
-  // The button held down with the mouse, if any.
-  TsTimerSpeedButton* Pressed() const noexcept { return pressed_; }
   // Whether button is held down and the column holds the mouse capture for it.
   bool HoldsCapture(const TsTimerSpeedButton* button) const noexcept;
 
 protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void PlaceWindow() override;
-  void PaintBackground(HDC dc, const RECT& client) override;
 
 private:
-  TsTimerSpeedButton* ButtonAt(POINT pt) noexcept;
   void LayoutButtons();
-  void CancelPress();
-  void SetHot(TsTimerSpeedButton* button);
 
   RECT placement_{};
-  TsTimerSpeedButton* pressed_ = nullptr;
-  TsTimerSpeedButton* hot_ = nullptr;
 };
 
 // The field without its number: the column, the typed-character filter, the arrow, Tab and

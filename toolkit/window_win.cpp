@@ -3,7 +3,6 @@
 
 #include <commctrl.h>
 #include <oleacc.h>
-#include <windowsx.h>
 
 #include <algorithm>
 #include <exception>
@@ -176,7 +175,7 @@ LRESULT TWinControl::MouseWheelMessage(WPARAM wp, LPARAM lp) {
   if (!Focused()) return route == TWheelRoute::ToFocus ? 0 : DefProc(WM_MOUSEWHEEL, wp, lp);
   const WORD keys = GET_KEYSTATE_WPARAM(wp);
   const int delta = GET_WHEEL_DELTA_WPARAM(wp);
-  const POINT pos{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+  const POINT pos = PointOf(lp);
   if (DoMouseWheel(keys, delta, pos) || MouseWheel(keys, delta, pos)) return 0;
   return WndProc(WM_MOUSEWHEEL, wp, lp);
 }
@@ -342,6 +341,9 @@ void TGraphicControl::Invalidate() {
 
 void TGraphicControl::MouseEnter() { Fire(OnMouseEnter, this); }
 void TGraphicControl::MouseLeave() { Fire(OnMouseLeave, this); }
+void TGraphicControl::MouseUp(bool over) {
+  if (over) Click();
+}
 void TGraphicControl::Click() { Fire(OnClick, this); }
 
 // ---------------------------------------------------------------------------------------------
@@ -387,6 +389,13 @@ TGraphicControl* TContainer::GraphicAt(POINT pt) const {
   return nullptr;
 }
 
+void TContainer::CancelPress() {
+  if (TGraphicControl* p = std::exchange(pressed_, nullptr)) {
+    if (::GetCapture() == Handle()) ::ReleaseCapture();
+    p->MouseUp(false);
+  }
+}
+
 void TContainer::TrackPointer(POINT pt) {
   TGraphicControl* now = GraphicAt(pt);
   if (now == hot_) return;
@@ -428,19 +437,34 @@ LRESULT TContainer::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       Paint();
       return 0;
     case WM_MOUSEMOVE:
-      TrackPointer(POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
+      TrackPointer(PointOf(lp));
       break;
     case WM_MOUSELEAVE:
       if (TGraphicControl* before = std::exchange(hot_, nullptr)) before->MouseLeave();
       return 0;
     case WM_LBUTTONDOWN:
-      pressed_ = GraphicAt(POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
+      if (!pressed_) {
+        pressed_ = GraphicAt(PointOf(lp));
+        if (pressed_) {
+          ::SetCapture(Handle());
+          pressed_->MouseDown();
+        }
+      }
       break;
     case WM_LBUTTONUP:
-      if (TGraphicControl* p = std::exchange(pressed_, nullptr);
-          p && p == GraphicAt(POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))})) {
-        p->Click();
+      // Taken off first: giving the capture back sends WM_CAPTURECHANGED at once.
+      if (TGraphicControl* p = std::exchange(pressed_, nullptr)) {
+        if (::GetCapture() == Handle()) ::ReleaseCapture();
+        p->MouseUp(p == GraphicAt(PointOf(lp)));
       }
+      break;
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+      CancelPress();
+      break;
+    case WM_ENABLE:
+    case WM_SHOWWINDOW:
+      if (!wp) CancelPress();
       break;
     case WM_SIZE:
       Resized();

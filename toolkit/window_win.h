@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <windowsx.h>
+
 #include <exception>
 #include <functional>
 #include <string>
@@ -35,6 +37,9 @@ struct TRect96 {
 inline int ScaleTo(int value, UINT dpi) { return ::MulDiv(value, static_cast<int>(dpi), 96); }
 // Scales a rectangle edge by edge, so neighbouring controls stay flush at every dpi.
 RECT ScaleRect(const TRect96& r, UINT dpi);
+// The pointer position a mouse message carries in its lParam (signed: it may lie left of or
+// above the window on a second monitor).
+inline POINT PointOf(LPARAM lp) noexcept { return POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
 
 struct TFontSpec {
   const wchar_t* face = L"Tahoma";
@@ -185,7 +190,8 @@ public:
   TContainer* Parent() const noexcept { return parent_; }
   const TRect96& Bounds96() const noexcept { return bounds_; }
   void SetBounds96(const TRect96& bounds);
-  RECT ScaledBounds() const;
+  // Where the control stands in its container's client area, in pixels.
+  virtual RECT ScaledBounds() const;
   bool Visible() const noexcept { return visible_; }
   void SetVisible(bool visible);
   void Invalidate();
@@ -194,6 +200,13 @@ public:
   virtual void ApplyDpi(UINT) {}
   virtual void MouseEnter();
   virtual void MouseLeave();
+  // The left button went down over the control; the container holds the mouse capture until it
+  // comes up again.
+  virtual void MouseDown() {}
+  // The press has ended: over tells whether the button came up over the control; a press that
+  // lost the capture, or whose container was disabled or hidden, ends with over false. A release
+  // over the control clicks it.
+  virtual void MouseUp(bool over);
   virtual void Click();
 
   TNotifyEvent OnClick;
@@ -219,6 +232,8 @@ public:
 
 protected:
   explicit TContainer(SkinSection section) : section_(section) {}
+  // The windowless control held down with the mouse, if any.
+  TGraphicControl* PressedGraphic() const noexcept { return pressed_; }
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   // Paints the background of the client area; the windowless controls are painted after it.
   virtual void PaintBackground(HDC dc, const RECT& client);
@@ -232,6 +247,8 @@ protected:
   void Paint();
   void TrackPointer(POINT pt);
   TGraphicControl* GraphicAt(POINT pt) const;
+  // Ends the press of the windowless control held down, if any, without a click.
+  void CancelPress();
 
   SkinSection section_;
   std::vector<TWinControl*> children_;
