@@ -63,11 +63,13 @@ bool PutOnClipboard(UINT format, const void* data, std::size_t size) {
 // TEdit
 
 void TEdit::Create(TContainer& parent, const TRect96& bounds, const TFontSpec& font, const Style& style) {
-  DWORD s = WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
+  DWORD s = WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
+  if (!style.sunken_border) s |= WS_BORDER;
   if (style.read_only) s |= ES_READONLY;
   if (style.numbers_only) s |= ES_NUMBER;
-  if (style.multi_line) s |= ES_MULTILINE;
-  CreateSystemWindow(WC_EDITW, s, 0, &parent, bounds);
+  if (style.multi_line) s |= ES_MULTILINE | WS_CLIPCHILDREN;
+  s |= style.alignment == TAlignment::Center ? ES_CENTER : style.alignment == TAlignment::Right ? ES_RIGHT : ES_LEFT;
+  CreateSystemWindow(WC_EDITW, s, style.sunken_border ? WS_EX_CLIENTEDGE : 0, &parent, bounds);
   SetFont(font);
   SetMaxLength(0);
 }

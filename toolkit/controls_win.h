@@ -10,13 +10,20 @@
 #include "toolkit/form_win.h"
 #include "toolkit/window_win.h"
 
+enum class TAlignment { Left, Center, Right };
+
 // A single-line edit field over the system's edit control.
 class TEdit : public TWinControl {
 public:
   struct Style {
     bool read_only = false;
     bool numbers_only = false;  // the system edit's digits-only style
-    bool multi_line = false;    // for fields that set their own formatting rectangle
+    // Multi-line, for fields that keep their text clear of child windows with their own
+    // formatting rectangle (their children are clipped); their typed-character filter keeps
+    // the text to one line.
+    bool multi_line = false;
+    TAlignment alignment = TAlignment::Left;
+    bool sunken_border = false;  // a two-pixel sunken border instead of a one-pixel line
   };
 
   void Create(TContainer& parent, const TRect96& bounds, const TFontSpec& font, const Style& style);
@@ -139,7 +146,6 @@ private:
   mutable std::vector<UniqueIcon> icons_;
 };
 
-enum class TAlignment { Left, Center, Right };
 
 // A transparent text drawn by its container: one line or wrapped, left-aligned or centred. In
 // high contrast it stands on a plate of its container's face, so it stays readable over a picture.

@@ -183,21 +183,16 @@ LRESULT TsSpinButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 // ---------------------------------------------------------------------------------------------
 // TsBaseSpinEdit
 
-void TsBaseSpinEdit::CreateField(TContainer& parent, const TRect96& bounds, const TFontSpec& font, const Style& style) {
+void TsBaseSpinEdit::CreateField(TContainer& parent, const TRect96& bounds, const TFontSpec& font, Style style) {
   alignment_ = style.alignment;
-  // Multi-line, so that the formatting rectangle can keep the text clear of the column; the
-  // character filter keeps the content to one line.
-  DWORD s = WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | ES_MULTILINE | ES_AUTOHSCROLL;
-  if (style.read_only) s |= ES_READONLY;
-  if (style.numbers_only) s |= ES_NUMBER;
-  s |= style.alignment == TAlignment::Center ? ES_CENTER : style.alignment == TAlignment::Right ? ES_RIGHT : ES_LEFT;
+  // Multi-line, so that the formatting rectangle can keep the text clear of the column.
+  style.multi_line = true;
+  style.sunken_border = true;
   loading_ = true;
-  CreateSystemWindow(WC_EDITW, s, WS_EX_CLIENTEDGE, &parent, bounds);
+  TEdit::Create(parent, bounds, font, style);
   Button.Create(*this);
   Button.OnUpClick = [this](TObject*) { UpClick(); };
   Button.OnDownClick = [this](TObject*) { DownClick(); };
-  SetFont(font);
-  SetMaxLength(0);
   LayoutColumn();
 }
 

@@ -123,13 +123,9 @@ public:
   int ColumnWidth() const noexcept;
 
 protected:
-  struct Style {
-    bool read_only = false;
-    bool numbers_only = false;
-    TAlignment alignment = TAlignment::Left;
-  };
-  // Creates the field's window and its column; the field is loading until Loaded.
-  void CreateField(TContainer& parent, const TRect96& bounds, const TFontSpec& font, const Style& style);
+  // Creates the field's window, multi-line and with a sunken border whatever style says, and its
+  // column; the field is loading until Loaded.
+  void CreateField(TContainer& parent, const TRect96& bounds, const TFontSpec& font, Style style);
   // Loading has ended: shows the column as ShowSpinButtons says and sets the formatting rectangle.
   virtual void Loaded();
 
