@@ -10,7 +10,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 enum class LineTextEncoding { Utf16LittleEndian, Utf16BigEndian, Utf8, Ansi };
 
@@ -97,13 +96,6 @@ std::size_t CountLines(std::basic_string_view<Char> text) noexcept {
   return count;
 }
 
-// Appends the lines of text to lines, reserving room for all of them first.
-template <class Char>
-void SplitLines(std::basic_string_view<Char> text, std::vector<std::basic_string<Char>>& lines) {
-  lines.reserve(lines.size() + CountLines(text));
-  ForEachLine(text, [&lines](const Char* first, std::size_t length) { lines.emplace_back(first, length); });
-}
-
 // Every line followed by CR LF, the last one included, in one string of exactly the lines'
 // lengths plus 2 per line. line_at(i) gives line i (anything a basic_string_view<Char> is made
 // from) for i below count. Lines are copied unchanged, CR and LF inside them included.
@@ -118,16 +110,3 @@ std::basic_string<Char> JoinLines(std::size_t count, LineAt&& line_at) {
   return text;
 }
 
-// The length of the text JoinLines builds: every line's length plus 2 for its CR LF.
-template <class Char>
-std::size_t JoinedLength(const std::vector<std::basic_string<Char>>& lines) noexcept {
-  std::size_t total = 0;
-  for (const auto& s : lines) total += s.size() + 2;
-  return total;
-}
-
-// JoinLines over a vector of lines.
-template <class Char>
-std::basic_string<Char> JoinLines(const std::vector<std::basic_string<Char>>& lines) {
-  return JoinLines<Char>(lines.size(), [&lines](std::size_t i) -> const std::basic_string<Char>& { return lines[i]; });
-}

@@ -88,5 +88,4 @@ private:
   HWND active_control_ = nullptr;
   LPCWSTR cursor_ = nullptr;
   UniqueWindow tooltip_;
-  std::vector<std::wstring> tooltip_texts_;
 };

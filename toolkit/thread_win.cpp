@@ -33,7 +33,6 @@ DWORD WINAPI TThread::ThreadProc(void* param) {
       // A failure of the completion handler has nowhere to go from a worker thread.
     }
   }
-  self->finished_ = true;
   if (free_self) delete self;
   return 0;
 }

@@ -26,7 +26,6 @@ public:
   // The failure that ended Execute, if any; kept, never reported.
   std::exception_ptr FatalException;
 
-  bool Finished() const noexcept { return finished_; }
   HANDLE Handle() const noexcept { return handle_.Get(); }
 
 protected:
@@ -37,7 +36,6 @@ private:
   static DWORD WINAPI ThreadProc(void* self);
 
   UniqueKernelHandle handle_;
-  volatile bool finished_ = false;
 };
 
 class EThread : public Exception {

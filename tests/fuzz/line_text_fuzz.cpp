@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "passwords/line_text.h"
+#include "tests/passwords/line_text_support.h"
 
 namespace {
 
