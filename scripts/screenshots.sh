@@ -1,7 +1,8 @@
 #!/bin/bash
 # Takes screenshots of the program's three windows (main window, password-file dialog, About
-# window) at 96 and at 144 dpi under Wine on a virtual display, into docs/screenshots/.
-# Needs the mingw build (cmake --preset mingw). Uses a Wine prefix of its own under build/.
+# window) at 96 and at 144 dpi, and of the main window in high contrast, under Wine on a virtual
+# display, into docs/screenshots/. Needs the mingw build with its tests (cmake --preset mingw).
+# Uses a Wine prefix of its own under build/.
 #   scripts/screenshots.sh [OUTPUT_FOLDER]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -58,5 +59,17 @@ for dpi in 96 144; do
   wait $program || true
 done
 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
+
+# The main window in a dark high-contrast scheme. Wine cannot switch high contrast on, so the
+# program's own test of it draws the window so and holds it there for the shot.
+test_exe=$root/build/mingw/tests/app/app_win_test.exe
+wineserver -k 2>/dev/null || true
+TARVELIN_SCREENSHOT_HOLD_MS=3000 wine "$test_exe" --gtest_filter='MainFormTest.HighContrast*' 2>/dev/null |
+  while IFS= read -r line; do
+    if [ "${line%$'\r'}" = "screenshot now: high contrast switched on" ]; then
+      sleep 1
+      import -window "$(window_of 'Tarvelin FREE 1\.12')" "$out/main-high-contrast-96.png"
+    fi
+  done
 echo "screenshots in $out"
 ls -la "$out"

@@ -73,6 +73,9 @@ inline void PressKey(TApplication& app, WPARAM key, bool shift = false) {
   SetKeyboardState(state);
 }
 
+// Whether the tests run under Wine rather than on Windows.
+inline bool UnderWine() { return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
 inline std::wstring ClassOf(HWND hwnd) {
   wchar_t name[64] = {};
   GetClassNameW(hwnd, name, 64);

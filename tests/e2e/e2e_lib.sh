@@ -63,10 +63,12 @@ wait_exit() {
 # A path of the Linux side as the program sees it: Z: and backslashes.
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
-# The probe: runs its steps against the running program and appends what it saw to $probe_out.
+# The probe: runs its steps against the running program and appends what it saw to $probe_out;
+# PROBE_OPTIONS go before the steps.
 probe_out=$TARVELIN_BUILD/e2e-probe-$$.txt
 probe() {
-  "$TARVELIN_WINE_RUN" "$probe_exe" --out "Z:$probe_out" "$@" || fail "probe $*"
+  # shellcheck disable=SC2086  # PROBE_OPTIONS: words of their own
+  "$TARVELIN_WINE_RUN" "$probe_exe" --out "Z:$probe_out" ${PROBE_OPTIONS:-} "$@" || fail "probe $*"
 }
 # The last value the probe reported for a key.
 seen() { sed -n "s/^$1=//p" "$probe_out" | tail -n 1; }

@@ -2,7 +2,7 @@
 # Every failure a user can meet, through the real Tarvelin.exe: each shows its message box with
 # the exact text, captioned and owned as the user expects, with the main window disabled (or
 # not); Enter closes it; the program runs on and Generate works. The count box of GenRandomFile,
-# which the dialog cannot reach, goes through the test build.
+# which the dialog cannot reach, and a failed start go through the test build.
 . "$(dirname "$0")/e2e_lib.sh"
 
 work=$TARVELIN_BUILD/e2e-failures-$$
@@ -33,6 +33,7 @@ choose_file() {
   click_client "$window" 178 101 524 136
   local dialog
   dialog=$(wait_window '^Соханение файла паролей$' 10) || fail "no password-file dialog"
+  sleep 1  # mapped is not yet placed and shown: a click now may miss the button
   [ -n "$count" ] && probe set count "$count"
   click_client "$dialog" 73 51 482 73  # "Выбрать файл"
   probe save-as "$path"
@@ -111,4 +112,25 @@ done
 generate_works
 probe close
 wait_exit 15 || fail "the test build did not end"
+
+echo "--- a failure while the program starts (test build): reported, then the program ends"
+TARVELIN_TEST_START_FAILURE=1 "$TARVELIN_WINE_RUN" "$test_exe" &
+program_pid=$!
+# No main window: the probe finds the box by the application's window, and closing the box
+# ends the program, so its end shows that the box is gone.
+if [ -n "${TARVELIN_WINDOW_MANAGER:-}" ]; then
+  PROBE_OPTIONS=--without-main probe box-stays start 30
+  box=$(wait_window '^Tarvelin$' 5) || fail "no box window titled Tarvelin on the display"
+  xdotool windowactivate --sync "$box" 2>/dev/null || true
+  xdotool key Return
+else
+  PROBE_OPTIONS=--without-main probe box start 30
+fi
+expect_seen start.caption Tarvelin
+expect_seen start.text "The test build refuses to start."
+expect_seen start.owner app
+status=0
+wait "$program_pid" || status=$?
+program_pid=
+[ "$status" = 1 ] || fail "the program ended with $status after a failed start"
 echo "ok: every failure was reported and the program carried on"

@@ -4,6 +4,8 @@
 //   WM_COPYDATA, dwData kGenRandomFileRequest, data "<count> <path>" in UTF-16: runs
 //   GenRandomFile(path, count) from the message loop, as a command would.
 //   kBannerTextQuery: sends the banner's text to the asking window (test_requests.h).
+// With TARVELIN_TEST_START_FAILURE set in its environment the start fails once the main window
+// is built, as a start-up without resources would.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -16,6 +18,7 @@
 #include "app/program_win.h"
 #include "tests/e2e/test_requests.h"
 #include "toolkit/application_win.h"
+#include "toolkit/exception.h"
 
 namespace {
 
@@ -67,6 +70,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   static Requests requests{nullptr, ::RegisterWindowMessageW(L"Tarvelin.Test.Run"),
                            ::RegisterWindowMessageW(kBannerTextQuery), {}, 0};
   return RunProgram([](TMainForm& form) {
+    if (::_wgetenv(L"TARVELIN_TEST_START_FAILURE")) throw Exception(u"The test build refuses to start");
     requests.form = &form;
     ::SetWindowSubclass(form.Handle(), &RequestProc, 1, reinterpret_cast<DWORD_PTR>(&requests));
   });

@@ -2,7 +2,9 @@
 // beside the X tools: finds its windows, reads message boxes, sets field texts, answers the
 // save dialog, takes the activation away. Steps run in order; each writes what it saw as
 // "key=value" lines (UTF-8) to the file named by --out. Exit code 1 when a step fails.
-//   ui_probe --out FILE STEP...
+//   ui_probe --out FILE [--without-main] STEP...
+//   --without-main        the program has no main window (its start failed): its thread is that
+//                         of the application's hidden window
 //   box NAME [SECONDS]    wait for a message box; NAME.caption, .text, .owner (main, dialog, app
 //                         or the class), .main_enabled; then Enter closes it (NAME.closed)
 //   box-stays NAME        the same, but the box stays open
@@ -137,7 +139,7 @@ void Box(const std::wstring& name, DWORD seconds, bool close) {
   Put(name + L".caption", seen->caption);
   Put(name + L".text", seen->text);
   Put(name + L".owner", NameOf(seen->owner));
-  Put(name + L".main_enabled", ::IsWindowEnabled(g_main) ? L"1" : L"0");
+  if (g_main) Put(name + L".main_enabled", ::IsWindowEnabled(g_main) ? L"1" : L"0");
   if (!close) return;
   PressEnterIn(*seen);
   Put(name + L".closed", WaitGone(seen->box, 5000) ? L"1" : L"0");
@@ -215,10 +217,17 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 3 || std::wstring(argv[1]) != L"--out") Fail("usage: ui_probe --out FILE STEP...");
   g_out = ::_wfopen(argv[2], L"ab");
   if (!g_out) Fail("cannot open the output file");
-  for (int i = 0; i < 300 && !(g_main = ::FindWindowW(nullptr, L"Tarvelin FREE 1.12")); ++i) ::Sleep(100);
-  if (!g_main) Fail("no main window");
-  g_thread = ::GetWindowThreadProcessId(g_main, nullptr);
-  const std::vector<std::wstring> args(argv + 3, argv + argc);
+  std::vector<std::wstring> args(argv + 3, argv + argc);
+  const bool without_main = !args.empty() && args.front() == L"--without-main";
+  if (without_main) args.erase(args.begin());
+  HWND thread_window = nullptr;
+  for (int i = 0; i < 300 && !thread_window; ++i) {
+    thread_window = without_main ? ::FindWindowW(L"TarvelinApplication", nullptr)
+                                 : (g_main = ::FindWindowW(nullptr, L"Tarvelin FREE 1.12"));
+    if (!thread_window) ::Sleep(100);
+  }
+  if (!thread_window) Fail(without_main ? "no application window" : "no main window");
+  g_thread = ::GetWindowThreadProcessId(thread_window, nullptr);
   auto arg = [&](std::size_t i) -> const std::wstring& {
     if (i >= args.size()) Fail("a step lacks its argument");
     return args[i];

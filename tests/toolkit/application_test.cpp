@@ -151,6 +151,18 @@ TEST_F(ApplicationTest, TheReportIsTheSystemsMessageBox) {
   EXPECT_FALSE(other_enabled);
   EXPECT_FALSE(::IsWindow(seen->box)) << "Enter closed it";
   EXPECT_TRUE(::IsWindowEnabled(main.Handle()) && ::IsWindowEnabled(other.Handle()));
+
+  // The report for when no application object could be made: the same box, with no owner.
+  std::thread start_user([&] {
+    seen = WaitForMessageBox(gui, 10000);
+    if (seen) PressEnterIn(*seen);
+  });
+  TApplication::ShowStartFailure(std::make_exception_ptr(Exception(u"Cannot start")), L"Tarvelin");
+  start_user.join();
+  ASSERT_TRUE(seen) << "no message box appeared for a failed start";
+  EXPECT_EQ(seen->caption, L"Tarvelin");
+  EXPECT_EQ(seen->text, L"Cannot start.");
+  EXPECT_EQ(seen->owner, nullptr);
 }
 
 TEST_F(ApplicationTest, ProcessMessagesTakesMouseMessagesFirstAndNeverWaits) {
