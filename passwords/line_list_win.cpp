@@ -10,6 +10,7 @@
 #include <new>
 #include <span>
 #include <string_view>
+#include <utility>
 
 #include "passwords/line_text.h"
 #include "toolkit/scope_exit.h"
@@ -18,13 +19,7 @@
 
 namespace {
 
-// Decoded file text in a buffer that is written once and never zero-filled first.
-struct WideText {
-  std::unique_ptr<wchar_t[]> data;
-  std::size_t size = 0;
-
-  std::wstring_view View() const noexcept { return {data.get(), size}; }
-};
+using Text = TLineList::Text;
 
 constexpr wchar_t kSeparator[] = {L'\r', L'\n'};
 
@@ -32,33 +27,33 @@ constexpr wchar_t kSeparator[] = {L'\r', L'\n'};
 // every byte gives at most one UTF-16 unit, so one call into a buffer of one unit per byte does;
 // the measured size is the fallback. A refused conversion (invalid UTF-8 under
 // MB_ERR_INVALID_CHARS) gives an empty text. bytes holds less than 2 GiB.
-WideText Widen(UINT codePage, DWORD flags, std::span<const std::uint8_t> bytes) {
-  WideText text;
+Text Widen(UINT codePage, DWORD flags, std::span<const std::uint8_t> bytes) {
+  Text text;
   if (bytes.empty()) return text;
   const auto* in = reinterpret_cast<const char*>(bytes.data());
   const int n = static_cast<int>(bytes.size());
-  text.data.reset(new wchar_t[bytes.size()]);
-  int done = ::MultiByteToWideChar(codePage, flags, in, n, text.data.get(), n);
+  text.Reserve(bytes.size());
+  int done = ::MultiByteToWideChar(codePage, flags, in, n, text.Data(), n);
   if (done == 0 && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
     const int needed = ::MultiByteToWideChar(codePage, flags, in, n, nullptr, 0);
     if (needed > 0) {
-      text.data.reset(new wchar_t[static_cast<std::size_t>(needed)]);
-      done = ::MultiByteToWideChar(codePage, flags, in, n, text.data.get(), needed);
+      text.Reserve(static_cast<std::size_t>(needed));
+      done = ::MultiByteToWideChar(codePage, flags, in, n, text.Data(), needed);
     }
   }
-  text.size = done > 0 ? static_cast<std::size_t>(done) : 0;
+  text.SetSize(done > 0 ? static_cast<std::size_t>(done) : 0);
   return text;
 }
 
-WideText Decode(std::span<const std::uint8_t> bytes) {
+Text Decode(std::span<const std::uint8_t> bytes) {
   const LineTextMark mark = DetectLineTextMark(bytes);
   const auto body = bytes.subspan(mark.size);
   switch (mark.encoding) {
     case LineTextEncoding::Utf16LittleEndian:
     case LineTextEncoding::Utf16BigEndian: {
-      WideText text;
-      text.data.reset(new wchar_t[Utf16UnitCount(body.size())]);
-      text.size = DecodeUtf16(body, mark.encoding == LineTextEncoding::Utf16BigEndian, text.data.get());
+      Text text;
+      text.Reserve(Utf16UnitCount(body.size()));
+      text.SetSize(DecodeUtf16(body, mark.encoding == LineTextEncoding::Utf16BigEndian, text.Data()));
       return text;
     }
     case LineTextEncoding::Utf8:
@@ -111,11 +106,23 @@ std::string Narrow(std::wstring_view text) {
 EListError::EListError(std::size_t index)
     : Exception(u"List index out of bounds (" + DecimalText(static_cast<long long>(index)) + u")") {}
 
+TLineList::Text::Text(Text&& other) noexcept
+    : data_(std::move(other.data_)), size_(std::exchange(other.size_, 0)), capacity_(std::exchange(other.capacity_, 0)) {}
+
+TLineList::Text& TLineList::Text::operator=(Text&& other) noexcept {
+  if (this != &other) {
+    Wipe();
+    data_ = std::move(other.data_);
+    size_ = std::exchange(other.size_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
+  }
+  return *this;
+}
+
 void TLineList::Text::Reserve(std::size_t capacity) {
   if (capacity <= capacity_) return;
   std::unique_ptr<wchar_t[]> bigger(new wchar_t[capacity]);
   if (size_ > 0) std::memcpy(bigger.get(), data_.get(), size_ * sizeof(wchar_t));
-  // The list may hold passwords: the old buffer is cleared before it is freed.
   SecureWipe(data_.get(), size_ * sizeof(wchar_t));
   data_ = std::move(bigger);
   capacity_ = capacity;
@@ -130,11 +137,6 @@ void TLineList::Text::Append(const wchar_t* chars, std::size_t count) {
 void TLineList::Text::Wipe() noexcept {
   SecureWipe(data_.get(), capacity_ * sizeof(wchar_t));
   size_ = 0;
-}
-
-void TLineList::Text::Adopt(std::unique_ptr<wchar_t[]> data, std::size_t size) noexcept {
-  data_ = std::move(data);
-  size_ = capacity_ = size;
 }
 
 std::size_t TLineList::Add(std::wstring_view line) {
@@ -206,7 +208,7 @@ void TLineList::LoadFromStream(TStream& stream) {
   const std::int64_t rest = size > position ? size - position : 0;
   if (rest > kMaxLineListBytes) throw EReadError(kLineListStreamTooLargeMessage);
 
-  WideText text;
+  Text text;
   {
     const auto count = static_cast<std::size_t>(rest);
     const std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[count]);
@@ -216,12 +218,12 @@ void TLineList::LoadFromStream(TStream& stream) {
   // Fewer than 2 Gi bytes decode to fewer than 2 Gi characters: every offset fits.
   // One pass: a first guess of the line count beats counting them first.
   std::vector<Line> lines;
-  lines.reserve(text.size / 8 + 16);
-  const wchar_t* const base = text.data.get();
+  lines.reserve(text.Size() / 8 + 16);
+  const wchar_t* const base = text.Data();
   ForEachLine(text.View(), [&lines, base](const wchar_t* first, std::size_t length) {
     lines.push_back({static_cast<std::uint32_t>(first - base), static_cast<std::uint32_t>(length)});
   });
-  text_.Adopt(std::move(text.data), text.size);
+  text_ = std::move(text);
   lines_.swap(lines);
   joined_ = false;
 }

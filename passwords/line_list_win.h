@@ -71,14 +71,25 @@ public:
   // from its position; the list is unchanged then.
   void LoadFromStream(TStream& stream);
 
-  // A text buffer that grows without filling its new room first.
+  // A buffer of characters that grows without filling its new room first: the list's text, and
+  // a file's decoded text before it becomes one. It may hold passwords, so a buffer it gives up
+  // for a larger one or for another buffer moved into it is cleared first.
   class Text {
   public:
+    Text() = default;
+    Text(Text&& other) noexcept;
+    Text& operator=(Text&& other) noexcept;
+
+    wchar_t* Data() noexcept { return data_.get(); }
     const wchar_t* Data() const noexcept { return data_.get(); }
     std::size_t Size() const noexcept { return size_; }
+    std::wstring_view View() const noexcept { return {data_.get(), size_}; }
+    // Makes room for capacity characters in all, keeping the text.
     void Reserve(std::size_t capacity);
     void Append(const wchar_t* chars, std::size_t count);
-    void Adopt(std::unique_ptr<wchar_t[]> data, std::size_t size) noexcept;
+    // The text is the first size characters of the room, written through Data(); size is at
+    // most what Reserve made room for.
+    void SetSize(std::size_t size) noexcept { size_ = size; }
     void Clear() noexcept { size_ = 0; }
     // Clears the whole buffer, then Clear.
     void Wipe() noexcept;
