@@ -212,12 +212,13 @@ void TLineList::SaveToStream(TStream& stream) const {
   // Lines read from a file keep that file's separators: the text is built anew, a piece at a time.
   constexpr std::size_t kPiece = AnsiWriter::kPieceChars;
   std::unique_ptr<wchar_t[]> piece(new wchar_t[kPiece]);
-  std::size_t size = 0;
-  const ScopeExit wipe([&piece] { SecureWipe(piece.get(), kPiece * sizeof(wchar_t)); });
+  std::size_t size = 0, used = 0;
+  const ScopeExit wipe([&piece, &used] { SecureWipe(piece.get(), used * sizeof(wchar_t)); });
   for (std::size_t i = 0; i < starts_.size(); ++i) {
     const std::wstring_view line = (*this)[i];
     if (size + line.size() + 2 > kPiece) {
       writer.Write({piece.get(), size});
+      used = std::max(used, size);
       size = 0;
     }
     if (line.size() + 2 > kPiece) {
@@ -229,6 +230,7 @@ void TLineList::SaveToStream(TStream& stream) const {
     std::memcpy(piece.get() + size + line.size(), kSeparator, sizeof kSeparator);
     size += line.size() + 2;
   }
+  used = std::max(used, size);
   writer.Write({piece.get(), size});
 }
 
