@@ -1,6 +1,7 @@
 // Sources of uniformly distributed numbers for the password generator.
 #include "passwords/draw_source.h"
 
+#include <bit>
 #include <cstring>
 
 #include "passwords/random.h"
@@ -65,7 +66,7 @@ void UnbiasedDrawSource::SetRange(std::uint32_t range) noexcept {
   handed_ = batch_size_;
 }
 
-std::uint64_t UnbiasedDrawSource::NextWord() {
+inline std::uint64_t UnbiasedDrawSource::NextWord() {
   if (next_ == kBlockBytes) {
     Refill(block_);
     next_ = 0;
@@ -73,17 +74,25 @@ std::uint64_t UnbiasedDrawSource::NextWord() {
   const std::uint8_t* b = block_ + next_;
   next_ += 8;
   std::uint64_t word = 0;
-  for (int i = 7; i >= 0; --i) word = (word << 8) | b[i];  // low byte first
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&word, b, sizeof word);
+  } else {
+    for (int i = 7; i >= 0; --i) word = (word << 8) | b[i];  // low byte first
+  }
   return word;
 }
 
 void UnbiasedDrawSource::DrawBatch(std::uint32_t* to) {
+  // In locals: the compiler cannot tell that the stores to to leave the members alone.
+  const std::uint32_t range = range_;
+  const unsigned size = batch_size_;
+  const std::uint64_t threshold = threshold_;
   for (;;) {
     std::uint64_t x = NextWord();
-    for (unsigned i = 0; i < batch_size_; ++i) {
-      to[i] = static_cast<std::uint32_t>(MulHigh(x, range_, x));
+    for (unsigned i = 0; i < size; ++i) {
+      to[i] = static_cast<std::uint32_t>(MulHigh(x, range, x));
     }
-    if (x >= threshold_) return;
+    if (x >= threshold) return;
   }
 }
 
