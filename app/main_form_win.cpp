@@ -40,8 +40,9 @@ const wchar_t kGenFileHint[] = L"Генерирование файла паро�
 // Image list indices of the four buttons.
 constexpr int kImageGen = 0, kImageExit = 1, kImageAbout = 2, kImageGenFile = 3;
 
-// Makes room for count passwords of length characters: only a hint, since the length may change
-// during the run; without the room the list grows as it goes.
+// Makes room for count more passwords of length characters: only a hint, since the length may
+// change during the run. Without the room the list grows in steps, each a copy of all passwords
+// so far with no message pass in between.
 void ReserveHint(TLineList& list, std::int32_t count, std::int32_t length) {
   try {
     list.Reserve(static_cast<std::size_t>(count), static_cast<std::size_t>(count) * static_cast<std::size_t>(length));
@@ -164,9 +165,10 @@ void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCou
       }
       if (sSpinEdit1.TextVersion() != length_version) {
         length_version = sSpinEdit1.TextVersion();
-        length = sSpinEdit1.Value();
+        const std::int32_t read = sSpinEdit1.Value();
+        if (read > length) ReserveHint(list, PassCount - i, read);
+        length = read;
       }
-      if (i == 0 && length > 0) ReserveHint(list, PassCount, length);
       // The generator lets messages through after its last block; a length of 0 or less draws
       // nothing, so the loop does it then.
       DrawPassword(std::wstring_view(alphabet), length, PasswordSource(), password,

@@ -1,7 +1,7 @@
 // Benchmark: the password-file command's generation and save on the real main window, whose
-// messages it lets through as it goes: count passwords of the length field's length from the default alphabet into a
-// file. Prints the time and the peak memory beyond the idle process. The script beside it runs
-// it as a whole process next to pwgen.
+// messages it lets through as it goes: count passwords of the length field's length from the
+// default alphabet into a file. Prints the time and the peak memory beyond the idle process. The
+// script beside it runs it as a whole process next to tr and pwgen.
 //   wine password_file_bench.exe FILE [COUNT]
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 
 #include "passwords/draw_source.h"
 
-// Draws from BCryptGenRandom (the system-preferred generator), 4 KiB at a time, mapped to the
+// Draws from BCryptGenRandom (the system-preferred generator), a block at a time, mapped to the
 // alphabet without bias. Throws Exception when the system generator fails; there is no weaker
 // fallback.
 class CryptoDrawSource final : public UnbiasedDrawSource {

@@ -1,10 +1,52 @@
 // Sources of uniformly distributed numbers for the password generator.
 #include "passwords/draw_source.h"
 
+#include <bit>
 #include <cstring>
 
 #include "passwords/random.h"
 #include "toolkit/secure_wipe.h"
+
+namespace {
+
+// The high 64 bits of x * r; low receives the low 64 bits. Two 32-bit products, so no 128-bit
+// type is needed.
+std::uint64_t MulHigh(std::uint64_t x, std::uint32_t r, std::uint64_t& low) noexcept {
+  const std::uint64_t a = (x & 0xFFFFFFFFu) * r;
+  const std::uint64_t t = (x >> 32) * r + (a >> 32);
+  low = (t << 32) | (a & 0xFFFFFFFFu);
+  return t >> 32;
+}
+
+struct Batch {
+  unsigned size;
+  std::uint64_t threshold;  // 2^64 mod range^size: words whose last remainder is below it are rejected
+};
+
+// The batch size that spends the fewest random bytes per number: 8 / (k * (1 - t / 2^64)) for k
+// numbers a word and the threshold t of range^k.
+Batch PlanBatch(std::uint32_t range) noexcept {
+  Batch best{1, 0};
+  double best_cost = 0;
+  std::uint64_t power = 1;  // range^(k - 1)
+  for (unsigned k = 1; k <= UnbiasedDrawSource::kMaxBatch; ++k) {
+    std::uint64_t low;
+    const std::uint64_t high = MulHigh(power, range, low);
+    if (high > 1 || (high == 1 && low != 0)) break;  // range^k is beyond 2^64
+    // 2^64 mod range^k, as (2^64 - range^k) mod range^k; nothing is rejected when range^k is 2^64.
+    const std::uint64_t threshold = high == 1 ? 0 : (0 - low) % low;
+    const double cost = 8.0 / (k * (1.0 - static_cast<double>(threshold) / 18446744073709551616.0));
+    if (k == 1 || cost < best_cost) {
+      best = {k, threshold};
+      best_cost = cost;
+    }
+    if (high == 1) break;
+    power = low;
+  }
+  return best;
+}
+
+}  // namespace
 
 void LcgDrawSource::DrawMany(std::uint32_t range, std::span<std::uint32_t> out) {
   for (auto& v : out) {
@@ -12,63 +54,75 @@ void LcgDrawSource::DrawMany(std::uint32_t range, std::span<std::uint32_t> out) 
   }
 }
 
-unsigned UnbiasedDrawSource::WordBits(std::uint32_t range) {
-  // Expected bytes per result: (w / 8) / (1 - (2^w mod range) / 2^w), compared without division
-  // as (w / 8) * 2^w / (2^w - 2^w mod range).
-  unsigned best = 32;
-  double best_cost = 4.0 * 4294967296.0 / (4294967296.0 - static_cast<double>((0x100000000ull) % range));
-  for (unsigned bits : {8u, 16u}) {
-    const std::uint64_t span = 1ull << bits;
-    if (range > span) continue;
-    const double cost = (bits / 8.0) * static_cast<double>(span) / static_cast<double>(span - span % range);
-    if (cost < best_cost) {
-      best = bits;
-      best_cost = cost;
-    }
-  }
-  return best;
+unsigned UnbiasedDrawSource::BatchSize(std::uint32_t range) { return PlanBatch(range).size; }
+
+void UnbiasedDrawSource::SetRange(std::uint32_t range) noexcept {
+  const Batch batch = PlanBatch(range);
+  range_ = range;
+  batch_size_ = batch.size;
+  threshold_ = batch.threshold;
+  // Numbers drawn for another range are of no use.
+  SecureWipe(batch_, sizeof batch_);
+  handed_ = batch_size_;
 }
 
-template <unsigned Bits>
-std::uint32_t UnbiasedDrawSource::NextWord() {
-  constexpr std::size_t kBytes = Bits / 8;
-  if (next_ + kBytes > kBlockBytes) {
+inline std::uint64_t UnbiasedDrawSource::NextWord() {
+  if (next_ == kBlockBytes) {
     Refill(block_);
     next_ = 0;
   }
-  std::uint32_t word = 0;
-  std::memcpy(&word, block_ + next_, kBytes);
-  next_ += kBytes;
+  const std::uint8_t* b = block_ + next_;
+  next_ += 8;
+  std::uint64_t word = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&word, b, sizeof word);
+  } else {
+    for (int i = 7; i >= 0; --i) word = (word << 8) | b[i];  // low byte first
+  }
   return word;
 }
 
-template <unsigned Bits>
-void UnbiasedDrawSource::DrawWith(std::uint32_t range, std::span<std::uint32_t> out) {
-  constexpr std::uint64_t kLowMask = (1ull << Bits) - 1;
+void UnbiasedDrawSource::DrawBatch(std::uint32_t* to) {
+  // In locals: the compiler cannot tell that the stores to to leave the members alone.
+  const std::uint32_t range = range_;
+  const unsigned size = batch_size_;
   const std::uint64_t threshold = threshold_;
-  for (auto& v : out) {
-    std::uint64_t m = std::uint64_t(NextWord<Bits>()) * range;
-    while ((m & kLowMask) < threshold) {
-      m = std::uint64_t(NextWord<Bits>()) * range;
+  for (;;) {
+    std::uint64_t x = NextWord();
+    for (unsigned i = 0; i < size; ++i) {
+      to[i] = static_cast<std::uint32_t>(MulHigh(x, range, x));
     }
-    v = static_cast<std::uint32_t>(m >> Bits);
+    if (x >= threshold) return;
   }
 }
 
 void UnbiasedDrawSource::DrawMany(std::uint32_t range, std::span<std::uint32_t> out) {
-  if (range != range_) {
-    range_ = range;
-    bits_ = WordBits(range);
-    threshold_ = (1ull << bits_) % range;  // 2^bits mod range
-  }
-  switch (bits_) {
-    case 8: return DrawWith<8>(range, out);
-    case 16: return DrawWith<16>(range, out);
-    default: return DrawWith<32>(range, out);
+  if (range != range_) SetRange(range);
+  std::uint32_t* to = out.data();
+  std::size_t left = out.size();
+  while (left != 0) {
+    if (handed_ == batch_size_) {
+      if (left >= batch_size_) {
+        // Whole words go straight to out.
+        DrawBatch(to);
+        to += batch_size_;
+        left -= batch_size_;
+        continue;
+      }
+      DrawBatch(batch_);
+      handed_ = 0;
+    }
+    const std::size_t n = left < batch_size_ - handed_ ? left : batch_size_ - handed_;
+    std::memcpy(to, batch_ + handed_, n * sizeof *to);
+    handed_ += static_cast<unsigned>(n);
+    to += n;
+    left -= n;
   }
 }
 
 void UnbiasedDrawSource::Wipe() noexcept {
   SecureWipe(block_, sizeof block_);
+  SecureWipe(batch_, sizeof batch_);
   next_ = kBlockBytes;
+  handed_ = batch_size_;
 }

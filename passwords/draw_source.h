@@ -21,34 +21,46 @@ public:
   void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) override;
 };
 
-// Maps a stream of uniform random bytes to a range without bias: a uniform word x of w bits
-// gives floor(x * range / 2^w), and the 2^w mod range lowest products are rejected so every
-// result has the same weight (Lemire's method). The word width (8, 16 or 32 bits) is the one that
-// spends the fewest random bytes per result for the range. Subclasses supply the bytes in blocks.
+// Maps a stream of uniform random bytes to a range without bias, several numbers from every
+// 64-bit word. A word x gives k numbers below range r by k multiplications: x * r is
+// d1 * 2^64 + x1, x1 * r is d2 * 2^64 + x2, and so on, so that x * r^k = D * 2^64 + xk where D
+// has the digits d1 ... dk in base r. That is Lemire's method on the range r^k: the word is
+// rejected when xk < 2^64 mod r^k, and every k-tuple of digits has the same weight. k is the
+// count that spends the fewest random bytes per number, rejections included: ten numbers from
+// eight bytes for an alphabet of 62, where one byte per number would spend 1.03. Numbers of a
+// word not yet handed out wait for the next call; they are dropped when the range changes.
+// Subclasses supply the bytes in blocks.
 class UnbiasedDrawSource : public DrawSource {
 public:
   void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) override;
   void Wipe() noexcept override;
 
-  // The word width in bits DrawMany uses for range.
-  static unsigned WordBits(std::uint32_t range);
+  // The count of numbers below range that DrawMany takes from one word: from 1 to kMaxBatch.
+  static unsigned BatchSize(std::uint32_t range);
+  // Numbers from one word at most: 64, for a range of 2.
+  static constexpr unsigned kMaxBatch = 64;
 
 protected:
-  static constexpr std::size_t kBlockBytes = 4096;
+  // Bytes asked of the source at a time: a refill takes a small slice of a message pass's
+  // period even where the system hands out random bytes slowly.
+  static constexpr std::size_t kBlockBytes = 1024;
   // Fills bytes with uniform random values; throws when the source fails.
   virtual void Refill(std::span<std::uint8_t> bytes) = 0;
 
 private:
-  template <unsigned Bits>
-  void DrawWith(std::uint32_t range, std::span<std::uint32_t> out);
-  template <unsigned Bits>
-  std::uint32_t NextWord();
+  void SetRange(std::uint32_t range) noexcept;
+  std::uint64_t NextWord();
+  // Writes the batch_size_ numbers of one accepted word to to.
+  void DrawBatch(std::uint32_t* to);
 
-  std::uint8_t block_[kBlockBytes] = {};
+  alignas(8) std::uint8_t block_[kBlockBytes] = {};
   std::size_t next_ = kBlockBytes;
-  // The width and rejection threshold of the last range: a file of short passwords asks for
-  // the same range a million times, and working them out costs more than a short password.
+  // The batch size and rejection threshold of the last range: a file of short passwords asks
+  // for the same range a million times.
   std::uint32_t range_ = 0;
-  unsigned bits_ = 32;
+  unsigned batch_size_ = 1;
   std::uint64_t threshold_ = 0;
+  // The numbers of the last word; those from handed_ on are not handed out yet.
+  std::uint32_t batch_[kMaxBatch] = {};
+  unsigned handed_ = 1;
 };

@@ -4,12 +4,12 @@
 #include "passwords/line_list_win.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <span>
 #include <string_view>
+#include <utility>
 
 #include "passwords/line_text.h"
 #include "toolkit/scope_exit.h"
@@ -18,13 +18,7 @@
 
 namespace {
 
-// Decoded file text in a buffer that is written once and never zero-filled first.
-struct WideText {
-  std::unique_ptr<wchar_t[]> data;
-  std::size_t size = 0;
-
-  std::wstring_view View() const noexcept { return {data.get(), size}; }
-};
+using Text = TLineList::Text;
 
 constexpr wchar_t kSeparator[] = {L'\r', L'\n'};
 
@@ -32,33 +26,33 @@ constexpr wchar_t kSeparator[] = {L'\r', L'\n'};
 // every byte gives at most one UTF-16 unit, so one call into a buffer of one unit per byte does;
 // the measured size is the fallback. A refused conversion (invalid UTF-8 under
 // MB_ERR_INVALID_CHARS) gives an empty text. bytes holds less than 2 GiB.
-WideText Widen(UINT codePage, DWORD flags, std::span<const std::uint8_t> bytes) {
-  WideText text;
+Text Widen(UINT codePage, DWORD flags, std::span<const std::uint8_t> bytes) {
+  Text text;
   if (bytes.empty()) return text;
   const auto* in = reinterpret_cast<const char*>(bytes.data());
   const int n = static_cast<int>(bytes.size());
-  text.data.reset(new wchar_t[bytes.size()]);
-  int done = ::MultiByteToWideChar(codePage, flags, in, n, text.data.get(), n);
+  text.Reserve(bytes.size());
+  int done = ::MultiByteToWideChar(codePage, flags, in, n, text.Data(), n);
   if (done == 0 && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
     const int needed = ::MultiByteToWideChar(codePage, flags, in, n, nullptr, 0);
     if (needed > 0) {
-      text.data.reset(new wchar_t[static_cast<std::size_t>(needed)]);
-      done = ::MultiByteToWideChar(codePage, flags, in, n, text.data.get(), needed);
+      text.Reserve(static_cast<std::size_t>(needed));
+      done = ::MultiByteToWideChar(codePage, flags, in, n, text.Data(), needed);
     }
   }
-  text.size = done > 0 ? static_cast<std::size_t>(done) : 0;
+  text.SetSize(done > 0 ? static_cast<std::size_t>(done) : 0);
   return text;
 }
 
-WideText Decode(std::span<const std::uint8_t> bytes) {
+Text Decode(std::span<const std::uint8_t> bytes) {
   const LineTextMark mark = DetectLineTextMark(bytes);
   const auto body = bytes.subspan(mark.size);
   switch (mark.encoding) {
     case LineTextEncoding::Utf16LittleEndian:
     case LineTextEncoding::Utf16BigEndian: {
-      WideText text;
-      text.data.reset(new wchar_t[Utf16UnitCount(body.size())]);
-      text.size = DecodeUtf16(body, mark.encoding == LineTextEncoding::Utf16BigEndian, text.data.get());
+      Text text;
+      text.Reserve(Utf16UnitCount(body.size()));
+      text.SetSize(DecodeUtf16(body, mark.encoding == LineTextEncoding::Utf16BigEndian, text.Data()));
       return text;
     }
     case LineTextEncoding::Utf8:
@@ -69,53 +63,63 @@ WideText Decode(std::span<const std::uint8_t> bytes) {
   return Widen(CP_ACP, 0, body);
 }
 
-// Calls piece(text) for consecutive parts of text small enough that their ANSI form, at up to
-// three bytes per unit, still has a length that fits an int; a surrogate pair is never cut.
-// A text of fewer than INT_MAX / 4 units is one piece.
-template <class PieceFn>
-void ForEachPiece(std::wstring_view text, PieceFn&& piece) {
-  constexpr std::size_t kMaxPiece = INT_MAX / 4;
-  while (!text.empty()) {
-    std::size_t n = text.size() < kMaxPiece ? text.size() : kMaxPiece;
-    if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
-    piece(text.substr(0, n));
-    text.remove_prefix(n);
-  }
-}
+// Converts text to the active ANSI code page, with the system's best-fit and default characters
+// for what the code page lacks, and writes it to a stream a piece at a time through one buffer,
+// so the file's bytes are never all in memory at once. A surrogate pair is never cut in two.
+class AnsiWriter {
+public:
+  static constexpr std::size_t kPieceChars = 256 * 1024;
 
-// text in the active ANSI code page, with the system's best-fit and default characters for what
-// the code page lacks.
-std::string Narrow(std::wstring_view text) {
-  std::size_t total = 0;
-  ForEachPiece(text, [&total](std::wstring_view piece) {
-    const int n =
-        ::WideCharToMultiByte(CP_ACP, 0, piece.data(), static_cast<int>(piece.size()), nullptr, 0, nullptr, nullptr);
-    if (n <= 0) throw EWriteError();
-    total += static_cast<std::size_t>(n);
-  });
-  std::string bytes(total, '\0');
-  std::size_t done = 0;
-  ForEachPiece(text, [&bytes, &done](std::wstring_view piece) {
-    const int room = static_cast<int>(bytes.size() - done < INT_MAX ? bytes.size() - done : INT_MAX);
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, piece.data(), static_cast<int>(piece.size()), bytes.data() + done,
-                                        room, nullptr, nullptr);
-    if (n <= 0) throw EWriteError();
-    done += static_cast<std::size_t>(n);
-  });
-  bytes.resize(done);
-  return bytes;
-}
+  explicit AnsiWriter(TStream& stream) : stream_(stream) {}
+  AnsiWriter(const AnsiWriter&) = delete;
+  AnsiWriter& operator=(const AnsiWriter&) = delete;
+  ~AnsiWriter() { SecureWipe(bytes_.get(), used_); }
+
+  void Write(std::wstring_view text) {
+    while (!text.empty()) {
+      std::size_t n = text.size() < kPieceChars ? text.size() : kPieceChars;
+      if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
+      if (!bytes_) bytes_.reset(new char[kPieceBytes]);
+      const int done = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(n), bytes_.get(),
+                                             static_cast<int>(kPieceBytes), nullptr, nullptr);
+      if (done <= 0) throw EWriteError();
+      used_ = std::max(used_, static_cast<std::size_t>(done));
+      stream_.WriteBuffer(bytes_.get(), static_cast<std::size_t>(done));
+      text.remove_prefix(n);
+    }
+  }
+
+private:
+  // A code unit takes three bytes at most, in UTF-8 as the ANSI code page.
+  static constexpr std::size_t kPieceBytes = 3 * kPieceChars;
+
+  TStream& stream_;
+  std::unique_ptr<char[]> bytes_;
+  std::size_t used_ = 0;
+};
 
 }  // namespace
 
 EListError::EListError(std::size_t index)
     : Exception(u"List index out of bounds (" + DecimalText(static_cast<long long>(index)) + u")") {}
 
+TLineList::Text::Text(Text&& other) noexcept
+    : data_(std::move(other.data_)), size_(std::exchange(other.size_, 0)), capacity_(std::exchange(other.capacity_, 0)) {}
+
+TLineList::Text& TLineList::Text::operator=(Text&& other) noexcept {
+  if (this != &other) {
+    Wipe();
+    data_ = std::move(other.data_);
+    size_ = std::exchange(other.size_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
+  }
+  return *this;
+}
+
 void TLineList::Text::Reserve(std::size_t capacity) {
   if (capacity <= capacity_) return;
   std::unique_ptr<wchar_t[]> bigger(new wchar_t[capacity]);
   if (size_ > 0) std::memcpy(bigger.get(), data_.get(), size_ * sizeof(wchar_t));
-  // The list may hold passwords: the old buffer is cleared before it is freed.
   SecureWipe(data_.get(), size_ * sizeof(wchar_t));
   data_ = std::move(bigger);
   capacity_ = capacity;
@@ -132,36 +136,48 @@ void TLineList::Text::Wipe() noexcept {
   size_ = 0;
 }
 
-void TLineList::Text::Adopt(std::unique_ptr<wchar_t[]> data, std::size_t size) noexcept {
-  data_ = std::move(data);
-  size_ = capacity_ = size;
-}
-
 std::size_t TLineList::Add(std::wstring_view line) {
+  // A read file's last line may lack a separator, and text the read ignored may follow it.
+  if (!joined_) text_.SetSize(end_);
   const std::size_t start = text_.Size();
   if (start + line.size() + 2 > UINT32_MAX) throw std::bad_alloc();
-  if (lines_.size() == lines_.capacity()) lines_.reserve(lines_.size() + lines_.size() / 2 + 16);
+  if (starts_.size() == starts_.capacity()) starts_.reserve(starts_.size() + starts_.size() / 2 + 16);
   text_.Append(line.data(), line.size());
   text_.Append(kSeparator, 2);
-  lines_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(line.size())});
-  return lines_.size() - 1;
+  starts_.push_back(static_cast<std::uint32_t>(start));
+  end_ = static_cast<std::uint32_t>(start + line.size());
+  return starts_.size() - 1;
+}
+
+std::uint32_t TLineList::SeparatorBefore(std::uint32_t start, std::uint32_t end) const noexcept {
+  // Lines added end with CR LF; a line read holds no CR or LF, so what ends it is its separator.
+  if (joined_) return 2;
+  const wchar_t* const text = text_.Data();
+  if (end == start) return 0;
+  if (text[end - 1] == L'\r') return 1;
+  if (text[end - 1] != L'\n') return 0;
+  return end - 1 > start && text[end - 2] == L'\r' ? 2 : 1;
 }
 
 std::wstring_view TLineList::operator[](std::size_t index) const {
-  if (index >= lines_.size()) throw EListError(index);
-  return {text_.Data() + lines_[index].start, lines_[index].length};
+  if (index >= starts_.size()) throw EListError(index);
+  const std::uint32_t start = starts_[index];
+  if (index + 1 == starts_.size()) return {text_.Data() + start, end_ - start};
+  const std::uint32_t next = starts_[index + 1];
+  return {text_.Data() + start, next - start - SeparatorBefore(start, next)};
 }
 
 std::vector<std::wstring> TLineList::Lines() const {
   std::vector<std::wstring> copies;
-  copies.reserve(lines_.size());
-  for (const Line& line : lines_) copies.emplace_back(text_.Data() + line.start, line.length);
+  copies.reserve(starts_.size());
+  for (std::size_t i = 0; i < starts_.size(); ++i) copies.emplace_back((*this)[i]);
   return copies;
 }
 
 void TLineList::Clear() noexcept {
   text_.Clear();
-  lines_.clear();
+  starts_.clear();
+  end_ = 0;
   joined_ = true;
 }
 
@@ -171,7 +187,7 @@ void TLineList::Wipe() noexcept {
 }
 
 void TLineList::Reserve(std::size_t lines, std::size_t chars) {
-  lines_.reserve(lines_.size() + lines);
+  starts_.reserve(starts_.size() + lines);
   text_.Reserve(text_.Size() + chars + 2 * lines);
 }
 
@@ -187,16 +203,35 @@ void TLineList::LoadFromFile(const std::wstring& fileName) {
 }
 
 void TLineList::SaveToStream(TStream& stream) const {
-  std::string bytes;
-  const ScopeExit wipe([&bytes] { SecureWipe(bytes); });
-  if (joined_) {
-    bytes = Narrow(std::wstring_view(text_.Data(), text_.Size()));
-  } else {
-    // Lines read from a file keep that file's separators: the text is built anew.
-    bytes = Narrow(JoinLines<wchar_t>(lines_.size(), [this](std::size_t i) { return (*this)[i]; }));
-  }
+  AnsiWriter writer(stream);
   // The ANSI code page has no preamble: the bytes are the whole file.
-  stream.WriteBuffer(bytes.data(), bytes.size());
+  if (joined_) {
+    writer.Write(text_.View());
+    return;
+  }
+  // Lines read from a file keep that file's separators: the text is built anew, a piece at a time.
+  constexpr std::size_t kPiece = AnsiWriter::kPieceChars;
+  std::unique_ptr<wchar_t[]> piece(new wchar_t[kPiece]);
+  std::size_t size = 0, used = 0;
+  const ScopeExit wipe([&piece, &used] { SecureWipe(piece.get(), used * sizeof(wchar_t)); });
+  for (std::size_t i = 0; i < starts_.size(); ++i) {
+    const std::wstring_view line = (*this)[i];
+    if (size + line.size() + 2 > kPiece) {
+      writer.Write({piece.get(), size});
+      used = std::max(used, size);
+      size = 0;
+    }
+    if (line.size() + 2 > kPiece) {
+      writer.Write(line);
+      writer.Write({kSeparator, 2});
+      continue;
+    }
+    std::memcpy(piece.get() + size, line.data(), line.size() * sizeof(wchar_t));
+    std::memcpy(piece.get() + size + line.size(), kSeparator, sizeof kSeparator);
+    size += line.size() + 2;
+  }
+  used = std::max(used, size);
+  writer.Write({piece.get(), size});
 }
 
 void TLineList::LoadFromStream(TStream& stream) {
@@ -206,7 +241,7 @@ void TLineList::LoadFromStream(TStream& stream) {
   const std::int64_t rest = size > position ? size - position : 0;
   if (rest > kMaxLineListBytes) throw EReadError(kLineListStreamTooLargeMessage);
 
-  WideText text;
+  Text text;
   {
     const auto count = static_cast<std::size_t>(rest);
     const std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[count]);
@@ -215,13 +250,16 @@ void TLineList::LoadFromStream(TStream& stream) {
   }
   // Fewer than 2 Gi bytes decode to fewer than 2 Gi characters: every offset fits.
   // One pass: a first guess of the line count beats counting them first.
-  std::vector<Line> lines;
-  lines.reserve(text.size / 8 + 16);
-  const wchar_t* const base = text.data.get();
-  ForEachLine(text.View(), [&lines, base](const wchar_t* first, std::size_t length) {
-    lines.push_back({static_cast<std::uint32_t>(first - base), static_cast<std::uint32_t>(length)});
+  std::vector<std::uint32_t> starts;
+  starts.reserve(text.Size() / 8 + 16);
+  std::size_t end = 0;
+  const wchar_t* const base = text.Data();
+  ForEachLine(text.View(), [&starts, &end, base](const wchar_t* first, std::size_t length) {
+    starts.push_back(static_cast<std::uint32_t>(first - base));
+    end = static_cast<std::size_t>(first - base) + length;
   });
-  text_.Adopt(std::move(text.data), text.size);
-  lines_.swap(lines);
+  text_ = std::move(text);
+  starts_.swap(starts);
+  end_ = static_cast<std::uint32_t>(end);
   joined_ = false;
 }

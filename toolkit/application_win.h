@@ -47,13 +47,18 @@ public:
   // Takes and dispatches every waiting message (mouse messages first) until none is left; never
   // waits. A quit request taken here only marks the application as terminating.
   void ProcessMessages();
-  // ProcessMessages, but only when at least a millisecond has passed since the last pass:
-  // a pass costs tens of microseconds, too much after every character of a long password.
+  // ProcessMessages, but only once a millisecond has passed since the last pass: a pass costs
+  // tens of microseconds, too much after every short password. Meant to be called after every
+  // small step of a long command, whatever a step costs: the clock is read about every eighth of
+  // a millisecond of the caller's time (as many calls as took that long before, at most twice as
+  // many as last time and at most 32), so a pass is late by about that much at most.
   void ProcessMessagesIfDue();
-  // How many passes ProcessMessages has made, and the longest time between two of them in
-  // milliseconds since the last reset; for benchmarks.
+  // For benchmarks, since the last reset: how many passes ProcessMessages has made, the longest
+  // time from the end of one pass to the end of the next, and the longest pass itself, in
+  // milliseconds. A reset also forgets what ProcessMessagesIfDue learnt of its caller.
   std::uint64_t Passes() const noexcept { return passes_; }
   double LongestPassGapMs() const noexcept { return static_cast<double>(longest_gap_) / ticks_per_ms_; }
+  double LongestPassMs() const noexcept { return static_cast<double>(longest_pass_) / ticks_per_ms_; }
   void ResetPassStatistics() noexcept;
 
   // The default failure report: cancels any mouse capture, ignores a silent abort, and shows
@@ -102,11 +107,16 @@ private:
   TForm* main_form_ = nullptr;
   std::vector<TForm*> forms_;
   bool terminated_ = false;
-  LONGLONG last_pass_ = 0;
-  std::uint32_t due_checks_ = 0;
+  LONGLONG ticks_per_ms_ = 1;
+  LONGLONG last_pass_ = 0;  // the end of the last pass
+  // ProcessMessagesIfDue's last clock reading, the calls it lets go by between two readings, and
+  // those left until the next one.
+  LONGLONG last_reading_ = 0;
+  std::uint32_t calls_per_reading_ = 1;
+  std::uint32_t calls_left_ = 1;
   std::uint64_t passes_ = 0;
   LONGLONG longest_gap_ = 0;
-  LONGLONG ticks_per_ms_ = 1;
+  LONGLONG longest_pass_ = 0;
 };
 
 // The process's application object, created first thing by the program (and by tests).

@@ -413,13 +413,67 @@ TEST(LineList, KeepsOrderDuplicatesAndEmptyStrings) {
 }
 
 TEST_F(LineListFile, LinesAddedToALoadedListSaveWithCrLf) {
-  const std::wstring path = Path(L"mixed.txt");
-  WriteBytes(path, "a\rb\nc");
-  TLineList list;
-  list.LoadFromFile(path);
-  list.Add(L"d");
-  list.SaveToFile(path);
-  EXPECT_EQ(ReadBytes(path), "a\r\nb\r\nc\r\nd\r\n");
+  struct Case {
+    std::string bytes, saved;
+  };
+  const Case cases[] = {
+      {"a\rb\nc", "a\r\nb\r\nc\r\nd\r\n"},
+      {"a\r\n\n\r", "a\r\n\r\n\r\nd\r\n"},
+      {"a\0ignored"s, "a\r\nd\r\n"},
+      {"", "d\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.bytes));
+    const std::wstring path = Path(L"mixed.txt");
+    WriteBytes(path, c.bytes);
+    TLineList list;
+    list.LoadFromFile(path);
+    list.Add(L"d");
+    list.SaveToFile(path);
+    EXPECT_EQ(ReadBytes(path), c.saved);
+  }
+}
+
+// The whole file, however long (ReadBytes stops at 64 KiB).
+std::string ReadAllBytes(const std::wstring& path) {
+  TFileStream file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
+  file.ReadBuffer(bytes.data(), bytes.size());
+  return bytes;
+}
+
+// Where two long byte strings first differ, with a few bytes on either side; "" when equal.
+std::string FirstDifference(const std::string& a, const std::string& b) {
+  if (a == b) return "";
+  std::size_t i = 0;
+  while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+  const std::size_t from = i < 8 ? 0 : i - 8;
+  return "at byte " + std::to_string(i) + " of " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + ": " +
+         ::testing::PrintToString(a.substr(from, 24)) + " against " + ::testing::PrintToString(b.substr(from, 24));
+}
+
+TEST_F(LineListFile, ListsLongerThanAPieceSaveWhole) {
+  // 300,000 short lines and one of 600,000 characters: more than two pieces of 256 Ki
+  // characters, the long line longer than one.
+  Lines lines;
+  std::string bytes;
+  for (int i = 0; i < 300'000; ++i) {
+    if (i == 1000) {
+      lines.push_back(std::wstring(600'000, L'L'));
+      bytes += std::string(600'000, 'L') + "\r\n";
+    }
+    const std::string line = std::to_string(i);
+    lines.emplace_back(line.begin(), line.end());
+    bytes += line + "\r\n";
+  }
+  const std::wstring path = Path(L"long.txt");
+  ListOf(lines).SaveToFile(path);
+  EXPECT_EQ(FirstDifference(ReadAllBytes(path), bytes), "") << "added lines";
+  WriteBytes(path, bytes);
+  TLineList loaded;
+  loaded.LoadFromFile(path);
+  loaded.SaveToFile(path);
+  EXPECT_EQ(FirstDifference(ReadAllBytes(path), bytes), "") << "read lines";
 }
 
 }  // namespace

@@ -110,55 +110,68 @@ TEST(DrawPassword, SingleSymbolRepeats) {
   EXPECT_EQ(Generate(u"Q", 5, lcg), u"QQQQQ");
 }
 
-TEST(UnbiasedDrawSource, ChoosesTheWordWidthThatSpendsTheFewestBytes) {
+TEST(UnbiasedDrawSource, TakesTheBatchThatSpendsTheFewestBytes) {
   struct Case {
     std::uint32_t range;
-    unsigned bits;
+    unsigned size;
   };
   const Case cases[] = {
-      {1, 8},      {2, 8},          {62, 8},   {129, 8},  // 1.98 bytes a result at 8 bits, 2.00 at 16
-      {200, 8},    {256, 8},        {257, 16}, {1000, 16}, {65536, 16}, {65537, 32},
-      {100001, 32}, {0x7FFFFFFF, 32},
+      {2, 64},           // 2^64: nothing is ever rejected
+      {10, 18},          // 10^19 would reject 46% of the words, 10^18 rejects 2.4%
+      {62, 10},          // 0.84 bytes a number
+      {256, 8},          // one byte a number
+      {65536, 4},
+      {0x80000001u, 2},  // (2^31 + 1)^2 rejects a quarter, and a single one half of the words
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(UnbiasedDrawSource::WordBits(c.range), c.bits) << c.range;
+    EXPECT_EQ(UnbiasedDrawSource::BatchSize(c.range), c.size) << c.range;
   }
 }
 
-TEST(UnbiasedDrawSource, MapsBytesByTheirHighProductBits) {
-  // Range 62 takes one byte a draw: 256 mod 62 = 8, so a byte whose product has a low byte below
-  // 8 is rejected and the next byte (here 5, which maps to 1) decides.
+TEST(UnbiasedDrawSource, ReadsTheDigitsOfEachWordFromTheTop) {
+  // Words are read low byte first. x * r^k = D * 2^64 + rest; D's digits in base r, most
+  // significant first, are the numbers; a word whose rest is below 2^64 mod r^k is rejected.
   struct Case {
-    std::uint8_t byte;
-    std::uint32_t expected;
+    const char* what;
+    std::uint32_t range;
+    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint32_t> expected;
   };
   const Case cases[] = {
-      {0, 1},     // 0 * 62: low byte 0, rejected
-      {4, 0},     // 248: kept, high byte 0
-      {5, 1},     // 310 = 0x136
-      {33, 7},    // 2046 = 0x7FE
-      {128, 31},  // 7936 = 0x1F00: low byte 0, rejected -> next byte
-      {255, 61},  // 15810 = 0x3DC2
+      {"bits from the top", 2, {0x01, 0, 0, 0, 0, 0, 0, 0x80}, [] {
+         std::vector<std::uint32_t> bits(64, 0);
+         bits.front() = bits.back() = 1;
+         return bits;
+       }()},
+      {"bytes from the top", 256, {1, 2, 3, 4, 5, 6, 7, 8}, {8, 7, 6, 5, 4, 3, 2, 1}},
+      // (2^62 + 1) * 10^18 = 2.5 * 10^17 * 2^64 + 10^18: the digits of 250000000000000000.
+      {"decimal", 10, {0x01, 0, 0, 0, 0, 0, 0, 0x40}, {2, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      // Zero leaves the rest 0, below 2^64 mod 62^10: the next word decides.
+      {"zero is rejected", 62, {0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
+       std::vector<std::uint32_t>(10, 61)},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.byte));
-    ScriptedSource source({c.byte, 5});
-    std::uint32_t out = 99;
-    source.DrawMany(62, std::span<std::uint32_t>(&out, 1));
-    EXPECT_EQ(out, c.byte == 128 ? 1u : c.expected);
+    SCOPED_TRACE(c.what);
+    ScriptedSource source(c.bytes);
+    std::vector<std::uint32_t> out(c.expected.size());
+    source.DrawMany(c.range, out);
+    EXPECT_EQ(out, c.expected);
   }
 }
 
-TEST(UnbiasedDrawSource, WideRangesTakeWiderWords) {
-  // 16 bits, little-endian from the byte stream: 0x8001 * 1000 >> 16 = 500.
-  ScriptedSource sixteen({0x01, 0x80});
-  std::uint32_t out = 0;
-  sixteen.DrawMany(1000, std::span<std::uint32_t>(&out, 1));
-  EXPECT_EQ(out, 500u);
-  // 32 bits: 0xC0000000 * 100001 >> 32 = 75000.
-  ScriptedSource thirty_two({0x00, 0x00, 0x00, 0xC0});
-  thirty_two.DrawMany(100001, std::span<std::uint32_t>(&out, 1));
-  EXPECT_EQ(out, 75000u);
+TEST(UnbiasedDrawSource, HandsOutTheRestOfAWordLaterAndDropsItForAnotherRange) {
+  ScriptedSource source({1, 2, 3, 4, 5, 6, 7, 8});
+  std::vector<std::uint32_t> out(3);
+  source.DrawMany(256, out);
+  EXPECT_EQ(out, (std::vector<std::uint32_t>{8, 7, 6}));
+  source.DrawMany(256, out);
+  EXPECT_EQ(out, (std::vector<std::uint32_t>{5, 4, 3}));
+  EXPECT_EQ(source.refills, 1);
+  // 2 and 1 were drawn for range 256: the next word, 0x0807060504030201, starts with 0000 1.
+  std::vector<std::uint32_t> bits(5);
+  source.DrawMany(2, bits);
+  EXPECT_EQ(bits, (std::vector<std::uint32_t>{0, 0, 0, 0, 1}));
+  EXPECT_EQ(source.refills, 1) << "the block still had bytes";
 }
 
 TEST(UnbiasedDrawSource, ResultsAreEvenlySpread) {
@@ -185,23 +198,23 @@ TEST(UnbiasedDrawSource, ResultsAreEvenlySpread) {
   }
 }
 
-TEST(UnbiasedDrawSource, RefillsInBlocksOf4KiB) {
-  ScriptedSource source({5});
+TEST(UnbiasedDrawSource, RefillsInBlocksOf1KiB) {
+  ScriptedSource source({0xFF});
   std::vector<std::uint32_t> out(5000);
   source.DrawMany(62, out);
-  EXPECT_EQ(source.refills, 2) << "one byte a draw";
+  EXPECT_EQ(source.refills, 4) << "ten numbers from eight bytes";
 }
 
 TEST(UnbiasedDrawSource, WipeClearsTheRandomBytesAndTheNextDrawTakesFreshOnes) {
-  ScriptedSource source({5});
-  std::vector<std::uint32_t> out(10);
+  ScriptedSource source({0xFF});
+  std::vector<std::uint32_t> out(3);
   source.DrawMany(62, out);
   ASSERT_EQ(source.refills, 1);
   source.Wipe();
   EXPECT_TRUE(std::all_of(source.last_block.begin(), source.last_block.end(), [](std::uint8_t b) { return b == 0; }));
   source.DrawMany(62, out);
-  EXPECT_EQ(source.refills, 2);
-  EXPECT_EQ(out[0], 1u) << "drawn from the script's bytes, not from the cleared block";
+  EXPECT_EQ(source.refills, 2) << "the numbers left of the first word went with the wipe";
+  EXPECT_EQ(out[0], 61u) << "drawn from the script's bytes, not from the cleared block";
 }
 
 // An allocator that checks, when a buffer is given back, that nothing of it is left but zeros.

@@ -9,6 +9,9 @@ namespace {
 
 // edit1, a panel with two buttons, edit2: the tab order is the order of creation.
 struct NavForm : TForm {
+  // Declared before the controls, so it outlives them: destroying a focused control moves the
+  // focus to another one, whose OnEnter still writes here.
+  std::vector<std::pair<wchar_t, TWinControl*>> log;
   NavForm() : TForm(TBorderStyle::Dialog, TPosition::ScreenCenter, 300, 120, {}) {
     edit1.Create(*this, {5, 5, 100, 22}, {}, {});
     edit1.SetText(L"first text");
@@ -26,7 +29,6 @@ struct NavForm : TForm {
   TsPanel panel;
   TsButton btn1, btn2;
   TsEdit edit2;
-  std::vector<std::pair<wchar_t, TWinControl*>> log;
 };
 
 class FormTest : public WindowTest {
