@@ -136,9 +136,32 @@ void TLineList::Text::Wipe() noexcept {
   size_ = 0;
 }
 
+void TLineList::Join() {
+  std::size_t total = 0;
+  for (std::size_t i = 0; i < starts_.size(); ++i) total += (*this)[i].size() + 2;
+  if (total > UINT32_MAX) throw std::bad_alloc();
+  Text joined;
+  joined.Reserve(total);
+  std::uint32_t end = 0;
+  for (std::size_t i = 0; i < starts_.size(); ++i) {
+    // Read before its start is moved: a line's length comes from the next line's old start, the
+    // last one's from the old end.
+    const std::wstring_view line = (*this)[i];
+    starts_[i] = static_cast<std::uint32_t>(joined.Size());
+    joined.Append(line.data(), line.size());
+    end = static_cast<std::uint32_t>(joined.Size());
+    joined.Append(kSeparator, 2);
+  }
+  text_ = std::move(joined);
+  end_ = end;
+  joined_ = true;
+}
+
 std::size_t TLineList::Add(std::wstring_view line) {
-  // A read file's last line may lack a separator, and text the read ignored may follow it.
-  if (!joined_) text_.SetSize(end_);
+  // A read list keeps its file's separators (CR, LF or none after the last line) and perhaps
+  // text the read ignored; once a line is added every line ends with CR LF, so that a CR or LF
+  // inside an added line is never taken for a separator.
+  if (!joined_) Join();
   const std::size_t start = text_.Size();
   if (start + line.size() + 2 > UINT32_MAX) throw std::bad_alloc();
   if (starts_.size() == starts_.capacity()) starts_.reserve(starts_.size() + starts_.size() / 2 + 16);

@@ -107,6 +107,8 @@ private:
   // The length of the separator that ends the line from start to end (the next line's start):
   // CR LF, CR or LF. A line read from a file holds none of them and the last one may have none.
   std::uint32_t SeparatorBefore(std::uint32_t start, std::uint32_t end) const noexcept;
+  // Rebuilds a read list's text in the form of a list built by Add: every line followed by CR LF.
+  void Join();
 
   Text text_;
   std::vector<std::uint32_t> starts_;

@@ -417,10 +417,10 @@ TEST_F(LineListFile, LinesAddedToALoadedListSaveWithCrLf) {
     std::string bytes, saved;
   };
   const Case cases[] = {
-      {"a\rb\nc", "a\r\nb\r\nc\r\nd\r\n"},
-      {"a\r\n\n\r", "a\r\n\r\n\r\nd\r\n"},
-      {"a\0ignored"s, "a\r\nd\r\n"},
-      {"", "d\r\n"},
+      {"a\rb\nc", "a\r\nb\r\nc\r\nx\r\r\nd\r\n"},
+      {"a\r\n\n\r", "a\r\n\r\n\r\nx\r\r\nd\r\n"},
+      {"a\0ignored"s, "a\r\nx\r\r\nd\r\n"},
+      {"", "x\r\r\nd\r\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.bytes));
@@ -428,7 +428,10 @@ TEST_F(LineListFile, LinesAddedToALoadedListSaveWithCrLf) {
     WriteBytes(path, c.bytes);
     TLineList list;
     list.LoadFromFile(path);
+    // An added line's own CR is no separator.
+    list.Add(L"x\r");
     list.Add(L"d");
+    EXPECT_EQ(list[list.Count() - 2], L"x\r");
     list.SaveToFile(path);
     EXPECT_EQ(ReadBytes(path), c.saved);
   }
