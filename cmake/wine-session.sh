@@ -50,6 +50,9 @@ start() {
   if [ ! -f "$prefix/system.reg" ]; then
     wine wineboot -i </dev/null >/dev/null 2>&1
   fi
+  # A test that crashes ends at once, with its backtrace on its output, instead of waiting for
+  # a click on Wine's crash dialog until its time-out.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
   if [ -n "$wm_pid" ]; then
     "$(dirname "$0")/../scripts/wine-prefix-setup.sh"
   else
