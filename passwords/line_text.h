@@ -1,6 +1,6 @@
 // The text layer of line-list files without system calls: byte-order mark detection, UTF-16 in
-// either byte order, cutting a text into lines and joining lines with CR LF. The code-page
-// conversions (ANSI, UTF-8) and the file handles live with the list on the Windows side.
+// either byte order, cutting a text into lines. The code-page conversions (ANSI, UTF-8), the
+// joining with CR LF and the file handles live with the list on the Windows side.
 #pragma once
 
 #include <bit>
@@ -94,19 +94,5 @@ std::size_t CountLines(std::basic_string_view<Char> text) noexcept {
   std::size_t count = 0;
   ForEachLine(text, [&count](const Char*, std::size_t) noexcept { ++count; });
   return count;
-}
-
-// Every line followed by CR LF, the last one included, in one string of exactly the lines'
-// lengths plus 2 per line. line_at(i) gives line i (anything a basic_string_view<Char> is made
-// from) for i below count. Lines are copied unchanged, CR and LF inside them included.
-template <class Char, class LineAt>
-std::basic_string<Char> JoinLines(std::size_t count, LineAt&& line_at) {
-  constexpr Char kSeparator[] = {0x0D, 0x0A};
-  std::size_t total = 0;
-  for (std::size_t i = 0; i < count; ++i) total += std::basic_string_view<Char>(line_at(i)).size() + 2;
-  std::basic_string<Char> text;
-  text.reserve(total);
-  for (std::size_t i = 0; i < count; ++i) text.append(std::basic_string_view<Char>(line_at(i))).append(kSeparator, 2);
-  return text;
 }
 

@@ -22,8 +22,13 @@ std::size_t JoinedLength(const std::vector<std::basic_string<Char>>& lines) noex
   return total;
 }
 
-// JoinLines over a vector of lines.
+// Every line followed by CR LF, the last one included, as a line-list file holds them; CR and LF
+// inside lines are copied unchanged.
 template <class Char>
 std::basic_string<Char> JoinLines(const std::vector<std::basic_string<Char>>& lines) {
-  return JoinLines<Char>(lines.size(), [&lines](std::size_t i) -> const std::basic_string<Char>& { return lines[i]; });
+  constexpr Char kSeparator[] = {0x0D, 0x0A};
+  std::basic_string<Char> text;
+  text.reserve(JoinedLength(lines));
+  for (const auto& line : lines) text.append(line).append(kSeparator, 2);
+  return text;
 }
