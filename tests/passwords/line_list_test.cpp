@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "passwords/line_list_win.h"
+#include "tests/win_test_support.h"
 #include "toolkit/file_test_support_win.h"
 #include "toolkit/system_error_win.h"
 #include "toolkit/wide.h"
@@ -314,7 +315,7 @@ TEST_F(LineListFile, FilesOfTwoGibibytesAreRefused) {
 
 TEST_F(LineListFile, AFullDiskIsAWriteError) {
   // Wine opens the Unix device that refuses every write for want of space.
-  if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) {
+  if (!UnderWine()) {
     GTEST_SKIP() << "needs the full device of the Wine host";
   }
   const std::wstring full = L"/dev/full";
