@@ -5,7 +5,7 @@
 # shortcut, the entry in the list of installed programs, Russian, and the upgrade of older versions.
 #   packages_test.sh BUILD_DIR VERSION
 set -euo pipefail
-build=$1 version=$2
+build=$(cd "$1" && pwd) version=$2
 fail() {
   echo "FAIL: $*" >&2
   exit 1
@@ -32,7 +32,8 @@ if unzip -p "$zip" README.txt | grep -q $'[^\r]$'; then fail "a line of README.t
 # The MSI, table by table as msidump writes them (UTF-8, a row a line, tab between the columns).
 dump=$(mktemp -d)
 trap 'rm -rf "$dump"' EXIT
-msidump -d "$dump" -t -s "$msi" >/dev/null || fail "msidump cannot read the MSI"
+# msidump writes the binary columns into the current folder.
+(cd "$dump" && msidump -d . -t -s "$msi" >/dev/null) || fail "msidump cannot read the MSI"
 msiextract -C "$dump/files" "$msi" >/dev/null || fail "msiextract cannot unpack the MSI"
 cmp -s "$dump/files/Tarvelin/Tarvelin.exe" "$build/Tarvelin.exe" || fail "the MSI does not hold this build's Tarvelin.exe"
 cmp -s "$dump/_Streams/Icon.tarvelin.ico" "$(dirname "$0")/../../resources/images/tarvelin.ico" ||

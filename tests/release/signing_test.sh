@@ -8,7 +8,7 @@
 # stay in signing-test/ of the build tree for the test under Wine.
 #   signing_test.sh BUILD_DIR VERSION SOURCE_DIR
 set -euo pipefail
-build=$1 version=$2 source_dir=$3
+build=$(cd "$1" && pwd) version=$2 source_dir=$3
 fail() {
   echo "FAIL: $*" >&2
   exit 1
@@ -60,7 +60,7 @@ verify() {  # FILE [-TSA-CAfile CERT]
 msi_rest() {
   rm -rf "$2"
   mkdir -p "$2"
-  msidump -d "$2" -t -s "$1" >/dev/null
+  (cd "$2" && msidump -d . -t -s "$1" >/dev/null)  # the binary columns go into the current folder
   rm -f "$2/File.idt" "$2/MsiFileHash.idt" "$2/_Streams/tarvelin.cab"
 }
 msi_rest "$build/packages/$name.msi" "$work/unsigned-msi"
