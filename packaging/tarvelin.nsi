@@ -1,7 +1,8 @@
 ; The per-user installer of Tarvelin: no administrator rights, into %LOCALAPPDATA%\Programs\Tarvelin,
 ; with a Start-menu shortcut, an entry in the list of installed programs and an uninstaller that
 ; removes all three. The banner cache in %APPDATA%\Corvanix\Ostrel belongs to the user and stays.
-; Built by make-packages.sh, which defines VERSION, SHORT_VERSION, EXE, ICON and OUTFILE.
+; Built by make-packages.sh, which defines VERSION, SHORT_VERSION, EXE, ICON and OUTFILE, and SIGN,
+; the command that signs a file in place, when the release is signed.
 
 Unicode true
 Target amd64-unicode
@@ -18,6 +19,15 @@ SetCompressor /SOLID lzma
 !define SITE "http://www.corvanix.example"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarvelin"
 !define UNINSTALLER "uninstall.exe"
+; The shortcut bears the name of the entry in "Apps & features".
+!define SHORTCUT "$SMPROGRAMS\${DISPLAY_NAME}.lnk"
+; The name earlier releases gave the shortcut: removed on install and uninstall.
+!define OLD_SHORTCUT "$SMPROGRAMS\Tarvelin.lnk"
+
+!ifdef SIGN
+  ; The uninstaller is made here and written out as it is: signed before it goes into the installer.
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+!endif
 
 Name "${DISPLAY_NAME} ${SHORT_VERSION}"
 OutFile "${OUTFILE}"
@@ -59,7 +69,8 @@ Section "Tarvelin"
   SetOutPath "$INSTDIR"
   File "/oname=Tarvelin.exe" "${EXE}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
-  CreateShortcut "$SMPROGRAMS\Tarvelin.lnk" "$INSTDIR\Tarvelin.exe" "" "$INSTDIR\Tarvelin.exe" 0 \
+  Delete "${OLD_SHORTCUT}"
+  CreateShortcut "${SHORTCUT}" "$INSTDIR\Tarvelin.exe" "" "$INSTDIR\Tarvelin.exe" 0 \
     SW_SHOWNORMAL "" "Программа для генерации паролей"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${DISPLAY_NAME}"
@@ -87,12 +98,13 @@ Section "Uninstall"
       ${Break}
     ${EndIf}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-      "Не удалось удалить $INSTDIR\Tarvelin.exe. Закройте Tarvelin и нажмите «Повтор»." \
+      "Не удалось удалить $INSTDIR\Tarvelin.exe. Закройте Tarvelin и нажмите «Повторить»." \
       /SD IDCANCEL IDRETRY retry
     Abort "Tarvelin не удалён: программа запущена."
     retry:
   ${Loop}
-  Delete "$SMPROGRAMS\Tarvelin.lnk"
+  Delete "${SHORTCUT}"
+  Delete "${OLD_SHORTCUT}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   Delete "$INSTDIR\${UNINSTALLER}"
   ; Only an empty folder goes: the user may have chosen one that holds other files.

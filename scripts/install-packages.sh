@@ -9,7 +9,7 @@ packages=(
   wine wine64 fonts-wine xvfb xserver-xephyr xauth xdotool xclip x11-utils imagemagick locales openbox wmctrl
   librsvg2-bin icoutils
   pwgen nginx-light python3 iproute2 util-linux valgrind
-  zip unzip nsis git
+  zip unzip nsis wixl msitools osslsigncode openssl git
 )
 
 as_root() {

@@ -20,7 +20,7 @@ read -r local_win appdata_win < <(wine cmd /c echo %LOCALAPPDATA% %APPDATA% | tr
 unix() { winepath -u "$1" 2>/dev/null; }
 install_win="$local_win\\Programs\\Tarvelin"
 install_dir=$(unix "$install_win")
-shortcut=$(unix "$appdata_win\\Microsoft\\Windows\\Start Menu\\Programs\\Tarvelin.lnk")
+shortcut=$(unix "$appdata_win\\Microsoft\\Windows\\Start Menu\\Programs\\Tarvelin FREE.lnk")
 cache=$(unix "$appdata_win\\Corvanix\\Ostrel\\reclam.txt")
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarvelin'
 

@@ -1,13 +1,16 @@
 #!/bin/bash
 # Builds the release twice from the same sources, in two temporary folders of different names and
-# in two time zones, and fails unless Tarvelin.exe, the zip and the installer come out with the
-# same SHA-256. Only what the release needs is built: the MinGW Release program and its packages.
+# in two time zones, and fails unless Tarvelin.exe, the zip, the installer and the MSI come out
+# with the same SHA-256. Only what the release needs is built: the MinGW Release program and its packages.
 #   reproducible_test.sh [SOURCE_DIR]
 set -euo pipefail
 source_dir=$(cd "${1:-$(dirname "$0")/../..}" && pwd)
 version=$(sed -n 's/^project(Tarvelin VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
-files=(Tarvelin.exe "packages/Tarvelin-$version-win64.zip" "packages/Tarvelin-$version-win64-install.exe")
+files=(Tarvelin.exe "packages/Tarvelin-$version-win64.zip" "packages/Tarvelin-$version-win64-install.exe"
+  "packages/Tarvelin-$version-win64.msi")
 
+# The unsigned packages: a certificate in the environment would sign them.
+unset TARVELIN_SIGN_PKCS12 TARVELIN_SIGN_KEY TARVELIN_SIGN_CERTS TARVELIN_SIGN_PASSWORD TARVELIN_SIGN_TIMESTAMP
 # Both builds take the file times of the packages from the commit, as a build of a clone does.
 SOURCE_DATE_EPOCH=$(git -C "$source_dir" log -1 --format=%ct)
 export SOURCE_DATE_EPOCH
