@@ -88,6 +88,16 @@ void ForEachLine(std::basic_string_view<Char> text, LineFn&& line) {
   }
 }
 
+// The length of the first piece of text when it is cut into pieces of at most limit units
+// (limit >= 2): limit, or one less where the cut would separate the two halves of a surrogate
+// pair, or the whole rest when it is no longer.
+template <class Char>
+std::size_t PieceLength(std::basic_string_view<Char> text, std::size_t limit) noexcept {
+  if (text.size() <= limit) return text.size();
+  const auto last = static_cast<std::uint16_t>(text[limit - 1]);
+  return last >= 0xD800 && last <= 0xDBFF ? limit - 1 : limit;
+}
+
 // The number of lines ForEachLine finds in text.
 template <class Char>
 std::size_t CountLines(std::basic_string_view<Char> text) noexcept {

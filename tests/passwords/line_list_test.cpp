@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "passwords/line_list_win.h"
+#include "tests/passwords/allocation_failures.h"
 #include "tests/win_test_support.h"
 #include "toolkit/file_test_support_win.h"
 #include "toolkit/system_error_win.h"
@@ -39,6 +40,24 @@ std::wstring CreateMessage(const std::wstring& fullPath, DWORD code) {
 
 std::wstring OpenMessage(const std::wstring& fullPath, DWORD code) {
   return L"Cannot open file \"" + fullPath + L"\". " + Wide(SystemErrorText(code));
+}
+
+// The whole file, however long (ReadBytes stops at 64 KiB).
+std::string ReadAllBytes(const std::wstring& path) {
+  TFileStream file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
+  file.ReadBuffer(bytes.data(), bytes.size());
+  return bytes;
+}
+
+// Where two long byte strings first differ, with a few bytes on either side; "" when equal.
+std::string FirstDifference(const std::string& a, const std::string& b) {
+  if (a == b) return "";
+  std::size_t i = 0;
+  while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+  const std::size_t from = i < 8 ? 0 : i - 8;
+  return "at byte " + std::to_string(i) + " of " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + ": " +
+         ::testing::PrintToString(a.substr(from, 24)) + " against " + ::testing::PrintToString(b.substr(from, 24));
 }
 
 class LineListFile : public TempFolderTest {
@@ -194,6 +213,51 @@ TEST_F(LineListFile, RepresentableLinesComeBackUnchanged) {
   back.Add(L"old line");
   back.LoadFromFile(path);
   EXPECT_EQ(back.Lines(), lines);
+}
+
+// A failed Add leaves the list, and so the file it writes, as it was. Before, a failure to make
+// room for the separator left the line in the text without its CR LF, run together with the
+// next one in the file.
+TEST_F(LineListFile, AFailedAddLeavesTheListAndItsFileAsTheyWere) {
+  struct Case {
+    const char* name;
+    std::string read;  // the file the list was read from, or "" for a list built by Add
+    std::size_t added, length;
+  };
+  const Case cases[] = {
+      {"built", "", 3, 7},
+      {"built, block full", "", 455, 7},  // 455 lines of 9 characters fill the first block
+      {"built, starts full", "", 16384, 7},
+      {"read", "a\rb\nc", 0, 0},
+      {"read, then built", "a\r\n\r\n", 2, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TLineList list;
+    Lines expected;
+    const std::wstring path = Path(L"read.txt");
+    WriteBytes(path, c.read);
+    ForEachAllocationFailing(
+        [&] {
+          list.Clear();
+          if (!c.read.empty()) list.LoadFromFile(path);
+          expected = list.Lines();
+          for (std::size_t i = 0; i < c.added; ++i) {
+            expected.push_back(std::wstring(c.length, static_cast<wchar_t>(L'a' + i % 26)));
+            list.Add(expected.back());
+          }
+        },
+        [&] { list.Add(L"password"); },
+        [&](bool failed) {
+          if (!failed) expected.push_back(L"password");
+          ASSERT_EQ(list.Lines(), expected);
+          std::string bytes;
+          for (const auto& line : expected) bytes += std::string(line.begin(), line.end()) + "\r\n";
+          const std::wstring saved = Path(L"saved.txt");
+          list.SaveToFile(saved);
+          EXPECT_EQ(FirstDifference(ReadAllBytes(saved), bytes), "");
+        });
+  }
 }
 
 TEST_F(LineListFile, SeparatorsInsideLinesComeBackAsMoreLines) {
@@ -438,27 +502,9 @@ TEST_F(LineListFile, LinesAddedToALoadedListSaveWithCrLf) {
   }
 }
 
-// The whole file, however long (ReadBytes stops at 64 KiB).
-std::string ReadAllBytes(const std::wstring& path) {
-  TFileStream file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-  std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
-  file.ReadBuffer(bytes.data(), bytes.size());
-  return bytes;
-}
-
-// Where two long byte strings first differ, with a few bytes on either side; "" when equal.
-std::string FirstDifference(const std::string& a, const std::string& b) {
-  if (a == b) return "";
-  std::size_t i = 0;
-  while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
-  const std::size_t from = i < 8 ? 0 : i - 8;
-  return "at byte " + std::to_string(i) + " of " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + ": " +
-         ::testing::PrintToString(a.substr(from, 24)) + " against " + ::testing::PrintToString(b.substr(from, 24));
-}
-
 TEST_F(LineListFile, ListsLongerThanAPieceSaveWhole) {
   // 300,000 short lines and one of 600,000 characters: more than two pieces of 256 Ki
-  // characters, the long line longer than one.
+  // characters, the long line longer than one. Messages may be let through after every piece.
   Lines lines;
   std::string bytes;
   for (int i = 0; i < 300'000; ++i) {
@@ -471,11 +517,14 @@ TEST_F(LineListFile, ListsLongerThanAPieceSaveWhole) {
     bytes += line + "\r\n";
   }
   const std::wstring path = Path(L"long.txt");
-  ListOf(lines).SaveToFile(path);
+  int pumps = 0;
+  ListOf(lines).SaveToFile(path, [&pumps] { ++pumps; });
   EXPECT_EQ(FirstDifference(ReadAllBytes(path), bytes), "") << "added lines";
+  EXPECT_GE(pumps, 5) << "some 3 M characters are a dozen pieces";
   WriteBytes(path, bytes);
   TLineList loaded;
   loaded.LoadFromFile(path);
+  ASSERT_EQ(loaded.Count(), lines.size());
   loaded.SaveToFile(path);
   EXPECT_EQ(FirstDifference(ReadAllBytes(path), bytes), "") << "read lines";
 }

@@ -187,4 +187,27 @@ TEST(JoinLines, SeparatorsInsideLinesComeBackAsMoreLines) {
   EXPECT_EQ(Split(JoinLines(Lines{u"a\rb", u"c\nd", u"e\r\nf"})), (Lines{u"a", u"b", u"c", u"d", u"e", u"f"}));
 }
 
+TEST(PieceLength, CutsAtTheLimitButNeverBetweenTheHalvesOfAPair) {
+  struct Case {
+    std::u16string text;
+    std::size_t limit, length;
+  };
+  const Case cases[] = {
+      {u"", 4, 0},
+      {u"abc", 4, 3},
+      {u"abcd", 4, 4},
+      {u"abcde", 4, 4},
+      {u"abc\U0001F600", 4, 3},     // a high surrogate last: the pair goes to the next piece
+      {u"ab\U0001F600c", 4, 4},     // the pair whole within the limit
+      {u"abc\U0001F600", 5, 5},     // no cut
+      {std::u16string{u'a', u'b', u'c', 0xDC00, u'd'}, 4, 4},  // a low surrogate last is cut after
+      {std::u16string{u'a', 0xD800}, 1 + 1, 2},
+      {std::u16string{u'a', 0xDBFF, u'x'}, 2, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.text));
+    EXPECT_EQ(PieceLength(std::u16string_view(c.text), c.limit), c.length);
+  }
+}
+
 }  // namespace
