@@ -4,6 +4,7 @@
 #include "passwords/line_list_win.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -67,6 +68,29 @@ Text Decode(std::span<const std::uint8_t> bytes) {
 // The characters that are the separator after every line a list writes.
 constexpr std::wstring_view kCrLf = L"\r\n";
 
+// The mark of a UTF-16 file, low byte first.
+constexpr unsigned char kUtf16Mark[] = {0xFF, 0xFE};
+
+// True when text has an exact form in the active ANSI code page: converting it changes no
+// character, neither to a best-fit substitute nor to the default character, and in UTF-8 there
+// is no unpaired surrogate. ASCII text is the same in every ANSI code page; the rest is asked of
+// the system, at most a piece at a time. Where the system cannot tell, the answer is no.
+bool HasExactAnsiForm(std::wstring_view text) {
+  static_assert(kPieceChars >= 2, "a piece holds a surrogate pair");
+  if (IsAscii(text)) return true;
+  const bool utf8 = ::GetACP() == CP_UTF8;
+  while (!text.empty()) {
+    const std::size_t n = PieceLength(text, kPieceChars);
+    BOOL used_default = FALSE;
+    // UTF-8 takes neither the best-fit flag nor the default-character question.
+    const int bytes = ::WideCharToMultiByte(CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, text.data(),
+                                            static_cast<int>(n), nullptr, 0, nullptr, utf8 ? nullptr : &used_default);
+    if (bytes <= 0 || used_default) return false;
+    text.remove_prefix(n);
+  }
+  return true;
+}
+
 // Converts text to the active ANSI code page and writes it to a stream a piece at a time through
 // one buffer, so the file's bytes are never all in memory at once. A surrogate pair is never cut
 // in two.
@@ -98,6 +122,17 @@ private:
   std::unique_ptr<char[]> bytes_;
   std::size_t used_ = 0;
 };
+
+// Writes text as UTF-16 code units, low byte first: the list's own units, as they are.
+void WriteUtf16(TStream& stream, std::wstring_view text) {
+  static_assert(sizeof(wchar_t) == 2, "UTF-16 code units");
+  static_assert(std::endian::native == std::endian::little, "the units are written as they lie in memory");
+  while (!text.empty()) {
+    const std::size_t n = PieceLength(text, kPieceChars);
+    stream.WriteBuffer(text.data(), n * sizeof(wchar_t));
+    text.remove_prefix(n);
+  }
+}
 
 // Code units of Latin-1 bytes, a piece at a time, through one buffer that is cleared before it is
 // freed.
@@ -248,15 +283,33 @@ void TLineList::ForEachPiece(const std::function<void(const Piece&)>& piece) con
 void TLineList::SaveToStream(TStream& stream, const std::function<void()>& pump) const {
   // Narrow pieces become code units here where they are not written as they are.
   LatinWidener widener;
-  // The ANSI code page has no preamble: the bytes are the whole file. ASCII bytes are already
-  // those of the file, in every ANSI code page.
-  AnsiWriter writer(stream);
+  auto units = [&widener](const Piece& piece) { return piece.narrow ? widener.Widen(piece.bytes) : piece.wide; };
+  // The ANSI form when it holds every character exactly, else UTF-16 with its mark: a character
+  // the code page lacks would be lost, or silently changed into its best-fit substitute. ASCII is
+  // the same in every ANSI code page.
+  bool exact = true;
   ForEachPiece([&](const Piece& piece) {
-    if (piece.narrow && piece.ascii) {
-      stream.WriteBuffer(piece.bytes.data(), piece.bytes.size());
-    } else {
-      writer.Write(piece.narrow ? widener.Widen(piece.bytes) : piece.wide);
-    }
+    if (!exact || (piece.narrow && piece.ascii)) return;
+    exact = HasExactAnsiForm(units(piece));
+    if (pump) pump();
+  });
+  if (exact) {
+    // The ANSI code page has no preamble: the bytes are the whole file. ASCII bytes are already
+    // those of the file.
+    AnsiWriter writer(stream);
+    ForEachPiece([&](const Piece& piece) {
+      if (piece.narrow && piece.ascii) {
+        stream.WriteBuffer(piece.bytes.data(), piece.bytes.size());
+      } else {
+        writer.Write(units(piece));
+      }
+      if (pump) pump();
+    });
+    return;
+  }
+  stream.WriteBuffer(kUtf16Mark, sizeof kUtf16Mark);
+  ForEachPiece([&](const Piece& piece) {
+    WriteUtf16(stream, units(piece));
     if (pump) pump();
   });
 }

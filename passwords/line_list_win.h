@@ -1,5 +1,5 @@
-// The string list and its text file: lines in the active ANSI code page, CR LF after each,
-// written and read whole.
+// The string list and its text file: lines in the active ANSI code page (or UTF-16 where the code
+// page lacks a character), CR LF after each, written and read whole.
 #pragma once
 
 #include <cstddef>
@@ -55,11 +55,12 @@ public:
   void Wipe() noexcept { Clear(); }
 
   // Replaces the named file (created, or truncated to zero bytes) with the whole list: every
-  // line converted to the active ANSI code page and followed by CR LF, no byte-order mark. The
-  // text is converted and written a piece of at most 256 Ki characters at a time through one
-  // buffer of at most 768 KiB, cleared before it is freed; pump() runs after every piece.
-  // Characters outside the code page become the system's best-fit substitute or its default
-  // character. The file is opened exclusively and closed on every
+  // line followed by CR LF, in the active ANSI code page without a byte-order mark when every
+  // character has its exact form there, else (a character the code page lacks, which would be
+  // written as a substitute or the default character) as UTF-16, low byte first, after the mark
+  // FF FE, which LoadFromFile reads back exactly. The text is converted and written a piece of at
+  // most 256 Ki characters at a time through one buffer of at most 768 KiB, cleared before it is
+  // freed; pump() runs after every piece. The file is opened exclusively and closed on every
   // path. Throws EFCreateError when the file cannot be created and EWriteError when fewer bytes
   // were written; the pieces before that are in the file.
   void SaveToFile(const std::wstring& fileName, const std::function<void()>& pump = {}) const;

@@ -187,6 +187,20 @@ TEST(JoinLines, SeparatorsInsideLinesComeBackAsMoreLines) {
   EXPECT_EQ(Split(JoinLines(Lines{u"a\rb", u"c\nd", u"e\r\nf"})), (Lines{u"a", u"b", u"c", u"d", u"e", u"f"}));
 }
 
+TEST(IsAscii, EveryUnitBelow0x80InEveryLaneOfFour) {
+  EXPECT_TRUE(IsAscii(std::u16string_view()));
+  const std::u16string ascii = u"The quick brown fox\r\n\t~\x7F";
+  EXPECT_TRUE(IsAscii(std::u16string_view(ascii)));
+  // One unit above 0x7F at every offset, in the four-unit steps and in the tail.
+  for (const char16_t outside : {u'\x80', u'\xFF', u'\u0100', u'\u0430', char16_t{0xD800}, char16_t{0xFFFF}}) {
+    for (std::size_t at = 0; at < ascii.size(); ++at) {
+      std::u16string text = ascii;
+      text[at] = outside;
+      EXPECT_FALSE(IsAscii(std::u16string_view(text))) << at << " " << static_cast<unsigned>(outside);
+    }
+  }
+}
+
 TEST(PieceLength, CutsAtTheLimitButNeverBetweenTheHalvesOfAPair) {
   struct Case {
     std::u16string text;
