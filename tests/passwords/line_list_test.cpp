@@ -321,13 +321,17 @@ TEST_F(LineListFile, AFailedAddLeavesTheListAndItsFileAsTheyWere) {
     const char* name;
     std::string read;  // the file the list was read from, or "" for a list built by Add
     std::size_t added, length;
+    std::wstring line;
   };
+  // A line longer than the room left is where the separator needed room of its own.
   const Case cases[] = {
-      {"built", "", 3, 7},
-      {"built, block full", "", 455, 7},  // 455 lines of 9 characters fill the first block
-      {"built, starts full", "", 16384, 7},
-      {"read", "a\rb\nc", 0, 0},
-      {"read, then built", "a\r\n\r\n", 2, 3},
+      {"built", "", 3, 7, L"password"},
+      {"built, a long line", "", 3, 7, std::wstring(5000, L'p')},
+      {"empty, a long line", "", 0, 0, std::wstring(100, L'p')},
+      {"built, block full", "", 455, 7, L"password"},  // 455 lines of 9 characters fill the first block
+      {"built, starts full", "", 16384, 7, L"password"},
+      {"read", "a\rb\nc", 0, 0, L"password"},
+      {"read, then built", "a\r\n\r\n", 2, 3, std::wstring(300, L'p')},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -345,9 +349,9 @@ TEST_F(LineListFile, AFailedAddLeavesTheListAndItsFileAsTheyWere) {
             list.Add(expected.back());
           }
         },
-        [&] { list.Add(L"password"); },
+        [&] { list.Add(c.line); },
         [&](bool failed) {
-          if (!failed) expected.push_back(L"password");
+          if (!failed) expected.push_back(c.line);
           ASSERT_EQ(list.Lines(), expected);
           std::string bytes;
           for (const auto& line : expected) bytes += std::string(line.begin(), line.end()) + "\r\n";
