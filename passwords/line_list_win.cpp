@@ -82,9 +82,10 @@ bool HasExactAnsiForm(std::wstring_view text) {
   while (!text.empty()) {
     const std::size_t n = PieceLength(text, kPieceChars);
     BOOL used_default = FALSE;
-    // UTF-8 takes neither the best-fit flag nor the default-character question.
-    const int bytes = ::WideCharToMultiByte(CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, text.data(),
-                                            static_cast<int>(n), nullptr, 0, nullptr, utf8 ? nullptr : &used_default);
+    // UTF-8, named as itself, takes neither the best-fit flag nor the default-character question.
+    const int bytes = ::WideCharToMultiByte(utf8 ? CP_UTF8 : CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS,
+                                            text.data(), static_cast<int>(n), nullptr, 0, nullptr,
+                                            utf8 ? nullptr : &used_default);
     if (bytes <= 0 || used_default) return false;
     text.remove_prefix(n);
   }
