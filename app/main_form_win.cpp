@@ -40,16 +40,6 @@ const wchar_t kGenFileHint[] = L"Генерирование файла паро�
 // Image list indices of the four buttons.
 constexpr int kImageGen = 0, kImageExit = 1, kImageAbout = 2, kImageGenFile = 3;
 
-// Makes room for count more passwords of length characters: only a hint, since the length may
-// change during the run. Without the room the list grows in steps, each a copy of all passwords
-// so far with no message pass in between.
-void ReserveHint(TLineList& list, std::int32_t count, std::int32_t length) {
-  try {
-    list.Reserve(static_cast<std::size_t>(count), static_cast<std::size_t>(count) * static_cast<std::size_t>(length));
-  } catch (const std::bad_alloc&) {
-  }
-}
-
 }  // namespace
 
 TMainForm::TMainForm()
@@ -165,9 +155,7 @@ void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCou
       }
       if (sSpinEdit1.TextVersion() != length_version) {
         length_version = sSpinEdit1.TextVersion();
-        const std::int32_t read = sSpinEdit1.Value();
-        if (read > length) ReserveHint(list, PassCount - i, read);
-        length = read;
+        length = sSpinEdit1.Value();
       }
       // The generator lets messages through after its last block; a length of 0 or less draws
       // nothing, so the loop does it then.
@@ -179,7 +167,8 @@ void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCou
   } catch (...) {
     failure = std::current_exception();
   }
-  list.SaveToFile(FileName);
+  // The save lets messages through between its pieces too: a large file takes a while.
+  list.SaveToFile(FileName, [] { Application->ProcessMessagesIfDue(); });
   if (failure) std::rethrow_exception(failure);
 }
 

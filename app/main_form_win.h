@@ -53,12 +53,13 @@ public:
   // Source's random bytes are wiped on the way out.
   void GenRandomPass(std::wstring Text, std::int32_t Count, std::wstring& Result, DrawSource& Source);
 
-  // Writes PassCount passwords to FileName, one a line, in the active ANSI code page: each drawn
-  // from the alphabet and length the fields hold at that moment, with waiting messages let
-  // through meanwhile. The list is saved also when the generation failed; the save's failure
-  // wins. A count of 0 or less only shows the invalid-count box. The passwords in memory and the
-  // source's random bytes are wiped on the way out. Throws the failures of the file layer and of
-  // the generation.
+  // Writes PassCount passwords to FileName, one a line, as a line list writes them (the active
+  // ANSI code page, or UTF-16 where it lacks a character): each drawn from the alphabet and length
+  // the fields hold at that moment, with waiting messages let through meanwhile, the save
+  // included. The list is saved also when the generation failed; the
+  // save's failure wins. A count of 0 or less only shows the invalid-count box. The passwords in
+  // memory and the source's random bytes are wiped on the way out. Throws the failures of the
+  // file layer and of the generation.
   void GenRandomFile(const std::wstring& FileName, std::int32_t PassCount);
 
   // The source the commands draw passwords from: the system's cryptographic generator.

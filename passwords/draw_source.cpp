@@ -3,6 +3,7 @@
 
 #include <bit>
 #include <cstring>
+#include <stdexcept>
 
 #include "passwords/random.h"
 #include "toolkit/secure_wipe.h"
@@ -24,8 +25,10 @@ struct Batch {
 };
 
 // The batch size that spends the fewest random bytes per number: 8 / (k * (1 - t / 2^64)) for k
-// numbers a word and the threshold t of range^k.
-Batch PlanBatch(std::uint32_t range) noexcept {
+// numbers a word and the threshold t of range^k. A range of 0 has no numbers: its threshold would
+// be a remainder of a division by zero.
+Batch PlanBatch(std::uint32_t range) {
+  if (range == 0) throw std::invalid_argument("a draw needs a range of at least 1");
   Batch best{1, 0};
   double best_cost = 0;
   std::uint64_t power = 1;  // range^(k - 1)
@@ -56,7 +59,7 @@ void LcgDrawSource::DrawMany(std::uint32_t range, std::span<std::uint32_t> out) 
 
 unsigned UnbiasedDrawSource::BatchSize(std::uint32_t range) { return PlanBatch(range).size; }
 
-void UnbiasedDrawSource::SetRange(std::uint32_t range) noexcept {
+void UnbiasedDrawSource::SetRange(std::uint32_t range) {
   const Batch batch = PlanBatch(range);
   range_ = range;
   batch_size_ = batch.size;
@@ -97,7 +100,8 @@ void UnbiasedDrawSource::DrawBatch(std::uint32_t* to) {
 }
 
 void UnbiasedDrawSource::DrawMany(std::uint32_t range, std::span<std::uint32_t> out) {
-  if (range != range_) SetRange(range);
+  // The first range_ is 0 too: without the plan's check a fresh source would hand out zeros.
+  if (range != range_ || range == 0) SetRange(range);
   std::uint32_t* to = out.data();
   std::size_t left = out.size();
   while (left != 0) {

@@ -32,10 +32,12 @@ public:
 // Subclasses supply the bytes in blocks.
 class UnbiasedDrawSource : public DrawSource {
 public:
+  // Throws std::invalid_argument for a range of 0, which has no numbers to draw.
   void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) override;
   void Wipe() noexcept override;
 
   // The count of numbers below range that DrawMany takes from one word: from 1 to kMaxBatch.
+  // Throws std::invalid_argument for a range of 0.
   static unsigned BatchSize(std::uint32_t range);
   // Numbers from one word at most: 64, for a range of 2.
   static constexpr unsigned kMaxBatch = 64;
@@ -48,7 +50,7 @@ protected:
   virtual void Refill(std::span<std::uint8_t> bytes) = 0;
 
 private:
-  void SetRange(std::uint32_t range) noexcept;
+  void SetRange(std::uint32_t range);
   std::uint64_t NextWord();
   // Writes the batch_size_ numbers of one accepted word to to.
   void DrawBatch(std::uint32_t* to);

@@ -4,6 +4,7 @@
 #include "passwords/line_list_win.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -18,9 +19,10 @@
 
 namespace {
 
-using Text = TLineList::Text;
+using Text = TCharBuffer<wchar_t>;
 
-constexpr wchar_t kSeparator[] = {L'\r', L'\n'};
+// Text is converted and written this many characters at a time at most.
+constexpr std::size_t kPieceChars = 256 * 1024;
 
 // bytes converted from codePage. In the code pages Windows offers as the ANSI one and in UTF-8
 // every byte gives at most one UTF-16 unit, so one call into a buffer of one unit per byte does;
@@ -63,13 +65,38 @@ Text Decode(std::span<const std::uint8_t> bytes) {
   return Widen(CP_ACP, 0, body);
 }
 
-// Converts text to the active ANSI code page, with the system's best-fit and default characters
-// for what the code page lacks, and writes it to a stream a piece at a time through one buffer,
-// so the file's bytes are never all in memory at once. A surrogate pair is never cut in two.
+// The characters that are the separator after every line a list writes.
+constexpr std::wstring_view kCrLf = L"\r\n";
+
+// The mark of a UTF-16 file, low byte first.
+constexpr unsigned char kUtf16Mark[] = {0xFF, 0xFE};
+
+// True when text has an exact form in the active ANSI code page: converting it changes no
+// character, neither to a best-fit substitute nor to the default character, and in UTF-8 there
+// is no unpaired surrogate. ASCII text is the same in every ANSI code page; the rest is asked of
+// the system, at most a piece at a time. Where the system cannot tell, the answer is no.
+bool HasExactAnsiForm(std::wstring_view text) {
+  static_assert(kPieceChars >= 2, "a piece holds a surrogate pair");
+  if (IsAscii(text)) return true;
+  const bool utf8 = ::GetACP() == CP_UTF8;
+  while (!text.empty()) {
+    const std::size_t n = PieceLength(text, kPieceChars);
+    BOOL used_default = FALSE;
+    // UTF-8, named as itself, takes neither the best-fit flag nor the default-character question.
+    const int bytes = ::WideCharToMultiByte(utf8 ? CP_UTF8 : CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS,
+                                            text.data(), static_cast<int>(n), nullptr, 0, nullptr,
+                                            utf8 ? nullptr : &used_default);
+    if (bytes <= 0 || used_default) return false;
+    text.remove_prefix(n);
+  }
+  return true;
+}
+
+// Converts text to the active ANSI code page and writes it to a stream a piece at a time through
+// one buffer, so the file's bytes are never all in memory at once. A surrogate pair is never cut
+// in two.
 class AnsiWriter {
 public:
-  static constexpr std::size_t kPieceChars = 256 * 1024;
-
   explicit AnsiWriter(TStream& stream) : stream_(stream) {}
   AnsiWriter(const AnsiWriter&) = delete;
   AnsiWriter& operator=(const AnsiWriter&) = delete;
@@ -77,8 +104,7 @@ public:
 
   void Write(std::wstring_view text) {
     while (!text.empty()) {
-      std::size_t n = text.size() < kPieceChars ? text.size() : kPieceChars;
-      if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
+      const std::size_t n = PieceLength(text, kPieceChars);
       if (!bytes_) bytes_.reset(new char[kPieceBytes]);
       const int done = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(n), bytes_.get(),
                                              static_cast<int>(kPieceBytes), nullptr, nullptr);
@@ -98,125 +124,105 @@ private:
   std::size_t used_ = 0;
 };
 
+// Writes text as UTF-16 code units, low byte first: the list's own units, as they are.
+void WriteUtf16(TStream& stream, std::wstring_view text) {
+  static_assert(sizeof(wchar_t) == 2, "UTF-16 code units");
+  static_assert(std::endian::native == std::endian::little, "the units are written as they lie in memory");
+  while (!text.empty()) {
+    const std::size_t n = PieceLength(text, kPieceChars);
+    stream.WriteBuffer(text.data(), n * sizeof(wchar_t));
+    text.remove_prefix(n);
+  }
+}
+
+// Code units of Latin-1 bytes, a piece at a time, through one buffer that is cleared before it is
+// freed.
+class LatinWidener {
+public:
+  LatinWidener() = default;
+  LatinWidener(const LatinWidener&) = delete;
+  LatinWidener& operator=(const LatinWidener&) = delete;
+  ~LatinWidener() { SecureWipe(units_.get(), used_ * sizeof(wchar_t)); }
+
+  // The units, valid until the next call; bytes holds at most kPieceChars.
+  std::wstring_view Widen(std::span<const std::uint8_t> bytes) {
+    if (!units_) units_.reset(new wchar_t[kPieceChars]);
+    TLineBlocks<wchar_t>::WidenLatin1(bytes, units_.get());
+    used_ = std::max(used_, bytes.size());
+    return {units_.get(), bytes.size()};
+  }
+
+private:
+  std::unique_ptr<wchar_t[]> units_;
+  std::size_t used_ = 0;
+};
+
 }  // namespace
 
 EListError::EListError(std::size_t index)
     : Exception(u"List index out of bounds (" + DecimalText(static_cast<long long>(index)) + u")") {}
 
-TLineList::Text::Text(Text&& other) noexcept
-    : data_(std::move(other.data_)), size_(std::exchange(other.size_, 0)), capacity_(std::exchange(other.capacity_, 0)) {}
-
-TLineList::Text& TLineList::Text::operator=(Text&& other) noexcept {
-  if (this != &other) {
-    Wipe();
-    data_ = std::move(other.data_);
-    size_ = std::exchange(other.size_, 0);
-    capacity_ = std::exchange(other.capacity_, 0);
-  }
-  return *this;
-}
-
-void TLineList::Text::Reserve(std::size_t capacity) {
-  if (capacity <= capacity_) return;
-  std::unique_ptr<wchar_t[]> bigger(new wchar_t[capacity]);
-  if (size_ > 0) std::memcpy(bigger.get(), data_.get(), size_ * sizeof(wchar_t));
-  SecureWipe(data_.get(), size_ * sizeof(wchar_t));
-  data_ = std::move(bigger);
-  capacity_ = capacity;
-}
-
-void TLineList::Text::Append(const wchar_t* chars, std::size_t count) {
-  if (count > capacity_ - size_) Reserve(std::max(size_ + count, capacity_ + capacity_ / 2 + 64));
-  if (count > 0) std::memcpy(data_.get() + size_, chars, count * sizeof(wchar_t));
-  size_ += count;
-}
-
-void TLineList::Text::Wipe() noexcept {
-  SecureWipe(data_.get(), capacity_ * sizeof(wchar_t));
-  size_ = 0;
-}
-
-void TLineList::Join() {
-  std::size_t total = 0;
-  for (std::size_t i = 0; i < starts_.size(); ++i) total += (*this)[i].size() + 2;
-  if (total > UINT32_MAX) throw std::bad_alloc();
-  Text joined;
-  joined.Reserve(total);
-  std::uint32_t end = 0;
-  for (std::size_t i = 0; i < starts_.size(); ++i) {
-    // Read before its start is moved: a line's length comes from the next line's old start, the
-    // last one's from the old end.
-    const std::wstring_view line = (*this)[i];
-    starts_[i] = static_cast<std::uint32_t>(joined.Size());
-    joined.Append(line.data(), line.size());
-    end = static_cast<std::uint32_t>(joined.Size());
-    joined.Append(kSeparator, 2);
-  }
-  text_ = std::move(joined);
-  end_ = end;
-  joined_ = true;
+TLineBlocks<wchar_t> TLineList::Joined() const {
+  TLineBlocks<wchar_t> joined;
+  for (std::size_t i = 0; i < Count(); ++i) joined.Add((*this)[i], kCrLf);
+  return joined;
 }
 
 std::size_t TLineList::Add(std::wstring_view line) {
   // A read list keeps its file's separators (CR, LF or none after the last line) and perhaps
   // text the read ignored; once a line is added every line ends with CR LF, so that a CR or LF
-  // inside an added line is never taken for a separator.
-  if (!joined_) Join();
-  const std::size_t start = text_.Size();
-  if (start + line.size() + 2 > UINT32_MAX) throw std::bad_alloc();
-  if (starts_.size() == starts_.capacity()) starts_.reserve(starts_.size() + starts_.size() / 2 + 16);
-  text_.Append(line.data(), line.size());
-  text_.Append(kSeparator, 2);
-  starts_.push_back(static_cast<std::uint32_t>(start));
-  end_ = static_cast<std::uint32_t>(start + line.size());
-  return starts_.size() - 1;
+  // inside an added line is never taken for a separator. The rebuilt lines replace the read ones
+  // only once the new line is in.
+  if (!joined_) {
+    TLineBlocks<wchar_t> joined = Joined();
+    const std::size_t index = joined.Add(line, kCrLf);
+    blocks_ = std::move(joined);
+    joined_ = true;
+    end_ = static_cast<std::uint32_t>(blocks_.Size() - kCrLf.size());
+    return index;
+  }
+  const std::size_t index = blocks_.Add(line, kCrLf);
+  end_ = static_cast<std::uint32_t>(blocks_.Size() - kCrLf.size());
+  return index;
 }
 
 std::uint32_t TLineList::SeparatorBefore(std::uint32_t start, std::uint32_t end) const noexcept {
   // Lines added end with CR LF; a line read holds no CR or LF, so what ends it is its separator.
   if (joined_) return 2;
-  const wchar_t* const text = text_.Data();
   if (end == start) return 0;
-  if (text[end - 1] == L'\r') return 1;
-  if (text[end - 1] != L'\n') return 0;
-  return end - 1 > start && text[end - 2] == L'\r' ? 2 : 1;
+  // A read list is one block: the line and what ends it lie together.
+  const wchar_t* const line = blocks_.At(start);
+  const std::uint32_t length = end - start;
+  if (line[length - 1] == L'\r') return 1;
+  if (line[length - 1] != L'\n') return 0;
+  return length > 1 && line[length - 2] == L'\r' ? 2 : 1;
 }
 
 std::wstring_view TLineList::operator[](std::size_t index) const {
-  if (index >= starts_.size()) throw EListError(index);
-  const std::uint32_t start = starts_[index];
-  if (index + 1 == starts_.size()) return {text_.Data() + start, end_ - start};
-  const std::uint32_t next = starts_[index + 1];
-  return {text_.Data() + start, next - start - SeparatorBefore(start, next)};
+  if (index >= Count()) throw EListError(index);
+  if (blocks_.HasNarrowBlocks()) blocks_.WidenAll();
+  const std::uint32_t start = blocks_.Start(index);
+  const std::uint32_t end = index + 1 == Count() ? end_ : blocks_.Start(index + 1);
+  const std::uint32_t length = index + 1 == Count() ? end - start : end - start - SeparatorBefore(start, end);
+  return {blocks_.At(start), length};
 }
 
 std::vector<std::wstring> TLineList::Lines() const {
   std::vector<std::wstring> copies;
-  copies.reserve(starts_.size());
-  for (std::size_t i = 0; i < starts_.size(); ++i) copies.emplace_back((*this)[i]);
+  copies.reserve(Count());
+  for (std::size_t i = 0; i < Count(); ++i) copies.emplace_back((*this)[i]);
   return copies;
 }
 
 void TLineList::Clear() noexcept {
-  text_.Clear();
-  starts_.clear();
+  blocks_.Clear();
   end_ = 0;
   joined_ = true;
 }
 
-void TLineList::Wipe() noexcept {
-  text_.Wipe();
-  Clear();
-}
-
-void TLineList::Reserve(std::size_t lines, std::size_t chars) {
-  starts_.reserve(starts_.size() + lines);
-  text_.Reserve(text_.Size() + chars + 2 * lines);
-}
-
-void TLineList::SaveToFile(const std::wstring& fileName) const {
+void TLineList::SaveToFile(const std::wstring& fileName, const std::function<void()>& pump) const {
   TFileStream stream(fileName, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
-  SaveToStream(stream);
+  SaveToStream(stream, pump);
 }
 
 void TLineList::LoadFromFile(const std::wstring& fileName) {
@@ -225,36 +231,88 @@ void TLineList::LoadFromFile(const std::wstring& fileName) {
   LoadFromStream(stream);
 }
 
-void TLineList::SaveToStream(TStream& stream) const {
-  AnsiWriter writer(stream);
-  // The ANSI code page has no preamble: the bytes are the whole file.
+void TLineList::ForEachPiece(const std::function<void(const Piece&)>& piece) const {
   if (joined_) {
-    writer.Write(text_.View());
+    for (std::size_t b = 0; b < blocks_.BlockCount(); ++b) {
+      const auto block = blocks_.BlockText(b);
+      if (block.narrow) {
+        // One byte a unit: no surrogates to keep together.
+        for (std::span<const std::uint8_t> bytes = block.bytes; !bytes.empty();) {
+          const std::size_t n = std::min(bytes.size(), kPieceChars);
+          piece({true, {}, bytes.first(n), block.ascii});
+          bytes = bytes.subspan(n);
+        }
+        continue;
+      }
+      for (std::wstring_view text = block.wide; !text.empty();) {
+        const std::size_t n = PieceLength(text, kPieceChars);
+        piece({false, text.substr(0, n), {}, false});
+        text.remove_prefix(n);
+      }
+    }
     return;
   }
   // Lines read from a file keep that file's separators: the text is built anew, a piece at a time.
-  constexpr std::size_t kPiece = AnsiWriter::kPieceChars;
-  std::unique_ptr<wchar_t[]> piece(new wchar_t[kPiece]);
+  std::unique_ptr<wchar_t[]> buffer(new wchar_t[kPieceChars]);
   std::size_t size = 0, used = 0;
-  const ScopeExit wipe([&piece, &used] { SecureWipe(piece.get(), used * sizeof(wchar_t)); });
-  for (std::size_t i = 0; i < starts_.size(); ++i) {
+  const ScopeExit wipe([&buffer, &used] { SecureWipe(buffer.get(), used * sizeof(wchar_t)); });
+  auto wide = [&piece](std::wstring_view text) { piece({false, text, {}, false}); };
+  for (std::size_t i = 0; i < Count(); ++i) {
     const std::wstring_view line = (*this)[i];
-    if (size + line.size() + 2 > kPiece) {
-      writer.Write({piece.get(), size});
+    if (size + line.size() + 2 > kPieceChars) {
       used = std::max(used, size);
+      if (size > 0) wide({buffer.get(), size});
       size = 0;
     }
-    if (line.size() + 2 > kPiece) {
-      writer.Write(line);
-      writer.Write({kSeparator, 2});
+    if (line.size() + 2 > kPieceChars) {
+      for (std::wstring_view rest = line; !rest.empty();) {
+        const std::size_t n = PieceLength(rest, kPieceChars);
+        wide(rest.substr(0, n));
+        rest.remove_prefix(n);
+      }
+      wide(kCrLf);
       continue;
     }
-    std::memcpy(piece.get() + size, line.data(), line.size() * sizeof(wchar_t));
-    std::memcpy(piece.get() + size + line.size(), kSeparator, sizeof kSeparator);
+    std::memcpy(buffer.get() + size, line.data(), line.size() * sizeof(wchar_t));
+    std::memcpy(buffer.get() + size + line.size(), kCrLf.data(), kCrLf.size() * sizeof(wchar_t));
     size += line.size() + 2;
   }
   used = std::max(used, size);
-  writer.Write({piece.get(), size});
+  if (size > 0) wide({buffer.get(), size});
+}
+
+void TLineList::SaveToStream(TStream& stream, const std::function<void()>& pump) const {
+  // Narrow pieces become code units here where they are not written as they are.
+  LatinWidener widener;
+  auto units = [&widener](const Piece& piece) { return piece.narrow ? widener.Widen(piece.bytes) : piece.wide; };
+  // The ANSI form when it holds every character exactly, else UTF-16 with its mark: a character
+  // the code page lacks would be lost, or silently changed into its best-fit substitute. ASCII is
+  // the same in every ANSI code page.
+  bool exact = true;
+  ForEachPiece([&](const Piece& piece) {
+    if (!exact || (piece.narrow && piece.ascii)) return;
+    exact = HasExactAnsiForm(units(piece));
+    if (pump) pump();
+  });
+  if (exact) {
+    // The ANSI code page has no preamble: the bytes are the whole file. ASCII bytes are already
+    // those of the file.
+    AnsiWriter writer(stream);
+    ForEachPiece([&](const Piece& piece) {
+      if (piece.narrow && piece.ascii) {
+        stream.WriteBuffer(piece.bytes.data(), piece.bytes.size());
+      } else {
+        writer.Write(units(piece));
+      }
+      if (pump) pump();
+    });
+    return;
+  }
+  stream.WriteBuffer(kUtf16Mark, sizeof kUtf16Mark);
+  ForEachPiece([&](const Piece& piece) {
+    WriteUtf16(stream, units(piece));
+    if (pump) pump();
+  });
 }
 
 void TLineList::LoadFromStream(TStream& stream) {
@@ -271,18 +329,7 @@ void TLineList::LoadFromStream(TStream& stream) {
     stream.ReadBuffer(bytes.get(), count);
     text = Decode(std::span<const std::uint8_t>(bytes.get(), count));
   }
-  // Fewer than 2 Gi bytes decode to fewer than 2 Gi characters: every offset fits.
-  // One pass: a first guess of the line count beats counting them first.
-  std::vector<std::uint32_t> starts;
-  starts.reserve(text.Size() / 8 + 16);
-  std::size_t end = 0;
-  const wchar_t* const base = text.Data();
-  ForEachLine(text.View(), [&starts, &end, base](const wchar_t* first, std::size_t length) {
-    starts.push_back(static_cast<std::uint32_t>(first - base));
-    end = static_cast<std::size_t>(first - base) + length;
-  });
-  text_ = std::move(text);
-  starts_.swap(starts);
-  end_ = static_cast<std::uint32_t>(end);
+  // Fewer than 2 Gi bytes decode to fewer than 2 Gi characters: every position fits.
+  end_ = blocks_.AssignLines(std::move(text));
   joined_ = false;
 }

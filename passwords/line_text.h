@@ -88,6 +88,33 @@ void ForEachLine(std::basic_string_view<Char> text, LineFn&& line) {
   }
 }
 
+// True when every code unit of text is below U+0080: such text is the same in every ANSI code
+// page and in UTF-8, one byte a unit. Tested four units at a time.
+template <class Char>
+bool IsAscii(std::basic_string_view<Char> text) noexcept {
+  static_assert(sizeof(Char) == 2, "UTF-16 code units");
+  const Char* p = text.data();
+  const Char* const end = p + text.size();
+  std::uint64_t bits = 0;
+  for (; end - p >= 4; p += 4) {
+    std::uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    bits |= w;
+  }
+  for (; p != end; ++p) bits |= static_cast<std::uint16_t>(*p);
+  return (bits & 0xFF80FF80FF80FF80ull) == 0;
+}
+
+// The length of the first piece of text when it is cut into pieces of at most limit units
+// (limit >= 2): limit, or one less where the cut would separate the two halves of a surrogate
+// pair, or the whole rest when it is no longer.
+template <class Char>
+std::size_t PieceLength(std::basic_string_view<Char> text, std::size_t limit) noexcept {
+  if (text.size() <= limit) return text.size();
+  const auto last = static_cast<std::uint16_t>(text[limit - 1]);
+  return last >= 0xD800 && last <= 0xDBFF ? limit - 1 : limit;
+}
+
 // The number of lines ForEachLine finds in text.
 template <class Char>
 std::size_t CountLines(std::basic_string_view<Char> text) noexcept {

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs the Debian packages the build, the tests and the program need, when any is missing,
-# and generates the two locales the Windows tests use for the code pages 1251 and 1252.
+# and generates the locales the Windows tests use for their ANSI code pages: 1251, 1252, 932 and
+# (hi_IN, a locale without an ANSI code page of its own, for which Wine takes UTF-8) 65001.
 set -euo pipefail
 
 packages=(
@@ -37,7 +38,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 need_locales=()
-for l in ru_RU.UTF-8 en_US.UTF-8; do
+for l in ru_RU.UTF-8 en_US.UTF-8 ja_JP.UTF-8 hi_IN.UTF-8; do
   short=$(echo "$l" | sed 's/UTF-8/utf8/')
   locale -a 2>/dev/null | grep -qx "$short" || need_locales+=("$l")
 done

@@ -20,11 +20,19 @@
 //                         gen, about, exit, file or the class)
 //   key tab|shift-tab|left|right   a key-down posted to the program's focused window
 //   close                 asks the main window to close
+//   watch PATH SECONDS [CHANGES]   times round trips to the main window (WM_NULL, sent again and
+//                         again) until the file PATH exists and its size has stayed the same for
+//                         SECONDS, making CHANGES on the way: items "MS:FIELD=TEXT" split by "|",
+//                         each a set of FIELD to TEXT MS milliseconds after the start; each set
+//                         is a round trip too. watch.longest_ms (and .longest_at_ms, when it
+//                         began), watch.slowest (the three longest, MS@WHEN), watch.pings,
+//                         watch.done_ms (when the file reached its size)
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/e2e/test_requests.h"
@@ -211,6 +219,86 @@ void Key(const std::wstring& key) {
   ::AttachThreadInput(::GetCurrentThreadId(), g_thread, FALSE);
 }
 
+// --- round trips during a password-file run (watch)
+
+double NowMs() {
+  LARGE_INTEGER frequency, count;
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&count);
+  return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// The size of the file at path, or -1 while there is none.
+long long FileSizeOf(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void Watch(const std::wstring& path, double quiet_seconds, const std::wstring& changes) {
+  struct Change {
+    double at_ms;
+    std::wstring field, text;
+  };
+  std::vector<Change> schedule;
+  for (std::size_t from = 0; from < changes.size();) {
+    std::size_t to = changes.find(L'|', from);
+    if (to == std::wstring::npos) to = changes.size();
+    const std::wstring item = changes.substr(from, to - from);
+    const std::size_t colon = item.find(L':'), equals = item.find(L'=');
+    if (colon == std::wstring::npos || equals == std::wstring::npos || equals < colon) Fail("a change is not MS:FIELD=TEXT");
+    schedule.push_back({std::wcstod(item.c_str(), nullptr), item.substr(colon + 1, equals - colon - 1), item.substr(equals + 1)});
+    from = to + 1;
+  }
+  const double start = NowMs();
+  double stable_since = 0;
+  long long size = -1;
+  long pings = 0;
+  std::size_t next = 0;
+  // The three longest round trips and when each began, the longest first.
+  std::pair<double, double> slowest[3] = {};
+  auto timed = [&](auto&& send) {
+    const double before = NowMs();
+    send();
+    std::pair<double, double> took{NowMs() - before, before - start};
+    for (auto& slow : slowest) {
+      if (took.first > slow.first) std::swap(took, slow);
+    }
+  };
+  for (;;) {
+    const double now = NowMs();
+    if (next < schedule.size() && now - start >= schedule[next].at_ms) {
+      const HWND field = Field(schedule[next].field);
+      const std::wstring& text = schedule[next].text;
+      timed([&] { ::SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); });
+      ++next;
+      continue;
+    }
+    DWORD_PTR result = 0;
+    timed([&] { ::SendMessageTimeoutW(g_main, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &result); });
+    ++pings;
+    const long long now_size = FileSizeOf(path);
+    if (now_size != size) {
+      size = now_size;
+      stable_since = NowMs();
+    } else if (size >= 0 && next == schedule.size() && NowMs() - stable_since >= quiet_seconds * 1000) {
+      break;
+    }
+    if (NowMs() - start > 900000) Fail("the file did not reach its size within 15 minutes");
+    ::Sleep(1);
+  }
+  Put(L"watch.longest_ms", std::to_wstring(static_cast<long>(slowest[0].first + 0.5)));
+  Put(L"watch.longest_at_ms", std::to_wstring(static_cast<long>(slowest[0].second)));
+  std::wstring three;
+  for (const auto& slow : slowest) {
+    three += (three.empty() ? L"" : L" ") + std::to_wstring(static_cast<long>(slow.first + 0.5)) + L"@" +
+             std::to_wstring(static_cast<long>(slow.second));
+  }
+  Put(L"watch.slowest", three);
+  Put(L"watch.pings", std::to_wstring(pings));
+  Put(L"watch.done_ms", std::to_wstring(static_cast<long>(stable_since - start)));
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -270,6 +358,14 @@ int wmain(int argc, wchar_t** argv) {
       Key(arg(++i));
     } else if (step == L"close") {
       ::PostMessageW(g_main, WM_CLOSE, 0, 0);
+    } else if (step == L"watch") {
+      const std::wstring& path = arg(++i);
+      const double quiet = std::wcstod(arg(++i).c_str(), nullptr);
+      std::wstring changes;
+      if (i + 1 < args.size() && args[i + 1].find(L':') != std::wstring::npos && iswdigit(args[i + 1][0])) {
+        changes = args[++i];
+      }
+      Watch(path, quiet, changes);
     } else {
       Fail("unknown step");
     }

@@ -187,4 +187,41 @@ TEST(JoinLines, SeparatorsInsideLinesComeBackAsMoreLines) {
   EXPECT_EQ(Split(JoinLines(Lines{u"a\rb", u"c\nd", u"e\r\nf"})), (Lines{u"a", u"b", u"c", u"d", u"e", u"f"}));
 }
 
+TEST(IsAscii, EveryUnitBelow0x80InEveryLaneOfFour) {
+  EXPECT_TRUE(IsAscii(std::u16string_view()));
+  const std::u16string ascii = u"The quick brown fox\r\n\t~\x7F";
+  EXPECT_TRUE(IsAscii(std::u16string_view(ascii)));
+  // One unit above 0x7F at every offset, in the four-unit steps and in the tail.
+  for (const char16_t outside : {u'\x80', u'\xFF', u'\u0100', u'\u0430', char16_t{0xD800}, char16_t{0xFFFF}}) {
+    for (std::size_t at = 0; at < ascii.size(); ++at) {
+      std::u16string text = ascii;
+      text[at] = outside;
+      EXPECT_FALSE(IsAscii(std::u16string_view(text))) << at << " " << static_cast<unsigned>(outside);
+    }
+  }
+}
+
+TEST(PieceLength, CutsAtTheLimitButNeverBetweenTheHalvesOfAPair) {
+  struct Case {
+    std::u16string text;
+    std::size_t limit, length;
+  };
+  const Case cases[] = {
+      {u"", 4, 0},
+      {u"abc", 4, 3},
+      {u"abcd", 4, 4},
+      {u"abcde", 4, 4},
+      {u"abc\U0001F600", 4, 3},     // a high surrogate last: the pair goes to the next piece
+      {u"ab\U0001F600c", 4, 4},     // the pair whole within the limit
+      {u"abc\U0001F600", 5, 5},     // no cut
+      {std::u16string{u'a', u'b', u'c', 0xDC00, u'd'}, 4, 4},  // a low surrogate last is cut after
+      {std::u16string{u'a', 0xD800}, 1 + 1, 2},
+      {std::u16string{u'a', 0xDBFF, u'x'}, 2, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.text));
+    EXPECT_EQ(PieceLength(std::u16string_view(c.text), c.limit), c.length);
+  }
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "app/main_form_win.h"
 #include "passwords/dlg_file_count_win.h"
+#include "passwords/line_list_win.h"
 #include "tests/toolkit/file_test_support_win.h"
 #include "tests/win_test_support.h"
 #include "toolkit/scope_exit.h"
@@ -178,6 +179,37 @@ TEST_F(PasswordFileTest, TheFieldsAreReadAnewForEveryPassword) {
   ASSERT_EQ(lines.size(), 40u);
   EXPECT_EQ(lines[0].size(), 4u) << "the first password came before the change";
   EXPECT_EQ(lines.back(), "ZZ");
+}
+
+TEST_F(PasswordFileTest, AnAlphabetTheCodePageLacksGivesAUtf16FileThatReadsBackWhole) {
+  // Before, every password of a Cyrillic alphabet was "???????" under the code page 1252, and ł
+  // silently became l.
+  struct Case {
+    std::wstring alphabet;
+    bool utf16;
+  };
+  const UINT cp = GetACP();
+  const Case cases[] = {
+      {L"абвгдеёжзий", cp != 1251},
+      {L"ÀÉÎõü€", cp != 1252},
+      {L"łó", true},
+      {L"Zz09", false},
+  };
+  form->sSpinEdit1.SetText(L"7");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(U16(c.alphabet)));
+    form->EditMask.SetText(c.alphabet);
+    const std::wstring path = Path(L"alphabet.txt");
+    form->GenRandomFile(path, 50);
+    EXPECT_EQ(ReadBytes(path).substr(0, 2) == "\xFF\xFE", c.utf16) << "code page " << cp;
+    TLineList back;
+    back.LoadFromFile(path);
+    ASSERT_EQ(back.Count(), 50u);
+    for (std::size_t i = 0; i < back.Count(); ++i) {
+      ASSERT_EQ(back[i].size(), 7u);
+      EXPECT_EQ(back[i].find_first_not_of(c.alphabet), std::wstring::npos) << ::testing::PrintToString(U16(back[i]));
+    }
+  }
 }
 
 TEST_F(PasswordFileTest, AFailedGenerationStillSavesWhatItHad) {

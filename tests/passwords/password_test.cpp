@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "passwords/password.h"
@@ -196,6 +197,21 @@ TEST(UnbiasedDrawSource, ResultsAreEvenlySpread) {
       EXPECT_NEAR(n, 400, 100) << value;  // five standard deviations
     }
   }
+}
+
+TEST(UnbiasedDrawSource, ARangeOfZeroIsRefusedFreshAndAfterAnotherRange) {
+  // Fresh, the source's last range is 0 as well; after 62 the plan for 0 would divide by zero.
+  for (const std::uint32_t before : {0u, 62u}) {
+    SCOPED_TRACE(before);
+    ScriptedSource source({0x5A});
+    std::vector<std::uint32_t> out(3, 7);
+    if (before != 0) source.DrawMany(before, out);
+    const std::vector<std::uint32_t> kept = out;
+    EXPECT_THROW(source.DrawMany(0, out), std::invalid_argument);
+    EXPECT_EQ(out, kept);
+    source.DrawMany(62, out);  // still usable
+  }
+  EXPECT_THROW(UnbiasedDrawSource::BatchSize(0), std::invalid_argument);
 }
 
 TEST(UnbiasedDrawSource, RefillsInBlocksOf1KiB) {
