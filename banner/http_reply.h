@@ -31,13 +31,13 @@ inline constexpr std::size_t MaxErrorBodyLength = 65536;  // bytes of an error r
 // loaded whole on the GUI thread. A body beyond it fails the reply once this many bytes are in
 // the sink, so a server sending without end fills no disk and keeps no worker busy.
 inline constexpr std::size_t MaxBodyLength = 1048576;
-// Bytes taken from the server for the whole reply: status lines, header lines and interim
-// replies, chunk-size lines and the lines after chunks, trailers and body bytes. A head at the
-// line limits above (status line, MaxHeaderLines lines and the empty lines, each line at most
-// MaxLineLength bytes and its line feed) and a whole body with the framing any real server
-// gives it fit well. A server can send bytes that are no body without end (chunks of one byte,
-// each followed by a long line); past this many the reply fails, and the connection is dropped
-// at a cost of a few MiB on the user's line.
+// Bytes taken from the server for the whole reply: every status line, header line and interim
+// reply, the chunk-size lines and the lines after chunks, the trailer and the body. It holds the
+// longest head the limits above let through (a status line and MaxHeaderLines lines of
+// MaxLineLength bytes with their line feeds, and the empty lines) beside a whole body, whose
+// framing from any real server is small. Past it the reply fails: framing sent without end
+// (chunks of one byte, each followed by a long line) would otherwise keep the download pulling
+// data over the user's line for as long as the program runs.
 inline constexpr std::size_t MaxReplyLength = MaxBodyLength + (MaxHeaderLines + 2) * (MaxLineLength + 1);
 
 // Reads one reply. Body bytes of a success reply go to the sink as they come, in pieces of
