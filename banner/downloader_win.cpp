@@ -74,11 +74,16 @@ void CreateFolderChain(const std::wstring& path) {
 // Appends the reply body to the open cache file, piece by piece as it arrives.
 class FileSink final : public ByteSink {
 public:
-  explicit FileSink(TStream& file) : file_(file) {}
+  explicit FileSink(TFileStream& file) : file_(file) {}
   void Write(std::span<const std::uint8_t> bytes) override { file_.WriteBuffer(bytes.data(), bytes.size()); }
+  void Truncate(std::uint64_t size) override {
+    if (file_.Seek(static_cast<std::int64_t>(size), TSeekOrigin::Begin) < 0 || !::SetEndOfFile(file_.Handle())) {
+      throw EWriteError();
+    }
+  }
 
 private:
-  TStream& file_;
+  TFileStream& file_;
 };
 
 }  // namespace

@@ -28,7 +28,8 @@ protected:
   // a ToFolder that does not start at a drive or a network share (so a failed folder lookup
   // writes nothing under the root of the current drive), "Cannot create file "<path>". <reason>",
   // or the HTTP client's errors, after which the file holds what the body brought so far: at
-  // most MaxBodyLength bytes, since a longer body fails and its connection is closed at once.
+  // most MaxBodyLength bytes, cut back to whole lines when the body is longer. A reply that fails
+  // or ends early is not drained: its connection is closed at once, unread bytes and all.
   void Execute() override;
 
 private:

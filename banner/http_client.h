@@ -56,11 +56,13 @@ public:
   // Fetches URL with one GET and writes the body of a success reply (200-299) to Sink, byte for
   // byte as received. Every other outcome throws: EHttpError ("HTTPS is not supported",
   // "Unknown Protocol", "Max line length exceeded.", ...; "Max body length exceeded." as soon
-  // as the body goes beyond MaxBodyLength, whose first bytes stay in Sink, with the rest left
-  // unread), ESocketError, EConnectionClosed (also for a body that broke off; the bytes written
-  // so far stay in Sink), or EHttpProtocolError for an error reply, of which nothing reaches
-  // Sink. No time limit: a server that sends nothing keeps the call waiting. Call it once per
-  // client object.
+  // as the body goes beyond MaxBodyLength, with Sink cut back to the whole lines of its first
+  // MaxBodyLength bytes; "Max reply length exceeded." once the reply goes beyond
+  // MaxReplyLength, with the body's bytes so far in Sink), ESocketError, EConnectionClosed (also
+  // for a body that broke off; the bytes written so far stay in Sink), or EHttpProtocolError for
+  // an error reply, of which nothing reaches Sink. A reply that fails or ends early is read no
+  // further: what the server sends after it stays unread. No time limit: a server that sends
+  // nothing keeps the call waiting. Call it once per client object.
   void Get(std::u16string_view URL, ByteSink& Sink);
 
 private:

@@ -96,9 +96,11 @@ bool THttpReplyReader::InLine() const noexcept {
 }
 
 std::size_t THttpReplyReader::Feed(std::span<const std::uint8_t> bytes) {
+  // Only the bytes the budget still allows are looked at.
+  const auto allowed = bytes.first(std::min(bytes.size(), MaxReplyLength - taken_));
   std::size_t used = 0;
-  while (used < bytes.size() && step_ != Step::Done && step_ != Step::Failed) {
-    const auto rest = bytes.subspan(used);
+  while (used < allowed.size() && step_ != Step::Done && step_ != Step::Failed) {
+    const auto rest = allowed.subspan(used);
     switch (step_) {
       case Step::BodyProbe:
         StartBody();  // body bytes have come
@@ -106,21 +108,23 @@ std::size_t THttpReplyReader::Feed(std::span<const std::uint8_t> bytes) {
       case Step::ChunkData:
       case Step::Length: {
         const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(remaining_, rest.size()));
-        Store(rest.first(n));
-        used += n;
-        remaining_ -= n;
-        if (remaining_ == 0) step_ = step_ == Step::ChunkData ? Step::ChunkEnd : Step::Done;
+        const std::size_t stored = Store(rest.first(n));
+        used += stored;
+        remaining_ -= stored;
+        if (step_ == Step::Length && remaining_ == 0) step_ = Step::Done;
+        if (step_ == Step::ChunkData && remaining_ == 0) step_ = Step::ChunkEnd;
         break;
       }
       case Step::UntilClose:
-        Store(rest);
-        used += rest.size();
+        used += Store(rest);
         break;
       default:
         used += FeedLine(rest);
         break;
     }
   }
+  taken_ += used;
+  if (used < bytes.size() && step_ != Step::Done && step_ != Step::Failed) Fail(u"Max reply length exceeded.");
   return used;
 }
 
@@ -162,7 +166,6 @@ void THttpReplyReader::OnStatusLine() {
   code_ = ParseStatusCode(rest.substr(0, rest.find_first_of(" \t")));
   for (auto& h : headers_) h.reset();
   lastHeader_ = nullptr;
-  headerLines_ = 0;
   step_ = Step::Headers;
 }
 
@@ -201,31 +204,33 @@ void THttpReplyReader::OnHeaderLine() {
 }
 
 void THttpReplyReader::OnHeadersEnd() {
-  if (code_ == 100) {  // an interim reply: the real one follows
+  // Continue, Processing and Early Hints come before the final reply by their definitions. Their
+  // lines count against the head's limit, so that interim replies without end end.
+  if (code_ == 100 || code_ == 102 || code_ == 103) {
+    if (++headerLines_ > MaxHeaderLines) Fail(u"Max header lines exceeded.");
     step_ = Step::StatusLine;
     return;
   }
   const auto& location = headers_[Location];
   const bool redirect = (code_ >= 300 && code_ <= 399 && code_ != 304) || (code_ != 201 && location && !location->empty());
-  bool probe = false;
   if (redirect) {
     destination_ = Destination::Side;
   } else if (code_ >= 200 && code_ <= 299 && code_ != 204) {
     destination_ = Destination::Sink;
     success_ = true;
-  } else if (code_ == 204) {
-    destination_ = Destination::Discard;
-    success_ = true;
-    probe = true;
+  } else if (code_ == 204 || code_ == 304) {
+    // Neither has a body by its definition; bytes after the head are not read at all.
+    success_ = code_ == 204;
+    step_ = Step::Done;
+    return;
   } else {
     destination_ = Destination::Side;
-    probe = (code_ >= 101 && code_ <= 199) || code_ == 304;
+    if (code_ >= 101 && code_ <= 199) {  // a body, if any, comes soon
+      step_ = Step::BodyProbe;
+      return;
+    }
   }
-  if (probe) {
-    step_ = Step::BodyProbe;
-  } else {
-    StartBody();
-  }
+  StartBody();
 }
 
 void THttpReplyReader::StartBody() {
@@ -258,23 +263,31 @@ void THttpReplyReader::OnChunkSizeLine() {
   }
 }
 
-void THttpReplyReader::Store(std::span<const std::uint8_t> bytes) {
-  if (bytes.empty()) return;
-  switch (destination_) {
-    case Destination::Sink: {
-      const std::size_t n = std::min(bytes.size(), MaxBodyLength - stored_);
-      if (n > 0) sink_.Write(bytes.first(n));
-      stored_ += n;
-      if (n < bytes.size()) Fail(u"Max body length exceeded.");
-      break;
-    }
-    case Destination::Side: {
-      const std::size_t n = std::min(bytes.size(), MaxErrorBodyLength - side_.size());
-      side_.append(reinterpret_cast<const char*>(bytes.data()), n);
-      break;
-    }
-    case Destination::Discard: break;
+std::size_t THttpReplyReader::Store(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return 0;
+  if (destination_ == Destination::Side) {
+    // Nobody reads an error body past what is kept of it: the reply ends when that is full.
+    const std::size_t n = std::min(bytes.size(), MaxErrorBodyLength - side_.size());
+    side_.append(reinterpret_cast<const char*>(bytes.data()), n);
+    if (side_.size() == MaxErrorBodyLength) step_ = Step::Done;
+    return n;
   }
+  const std::size_t n = std::min(bytes.size(), MaxBodyLength - stored_);
+  if (n > 0) {
+    sink_.Write(bytes.first(n));
+    lineEnd_.Add(bytes.first(n));
+  }
+  stored_ += n;
+  if (n < bytes.size()) CutBody();
+  return n;
+}
+
+void THttpReplyReader::CutBody() {
+  step_ = Step::Failed;
+  // The list keeps its whole lines, wherever the limit falls among them.
+  const std::uint64_t kept = lineEnd_.Kept();
+  if (kept < stored_) sink_.Truncate(kept);
+  throw EHttpError(u"Max body length exceeded.");
 }
 
 void THttpReplyReader::Close() {

@@ -9,26 +9,42 @@
 #include <string>
 #include <string_view>
 
+#include "banner/line_end.h"
+
 // Where the body of a reply goes: the sink of a success reply, appended at its current position.
 class ByteSink {
 public:
   virtual ~ByteSink() = default;
   virtual void Write(std::span<const std::uint8_t> bytes) = 0;
+  // Drops every byte written after the first size ones; the next write would follow them.
+  virtual void Truncate(std::uint64_t size) = 0;
 };
 
 // Limits of the reply reader.
-inline constexpr std::size_t MaxLineLength = 16384;       // bytes of one line before its line feed
-inline constexpr std::size_t MaxHeaderLines = 255;        // lines of one header block
+inline constexpr std::size_t MaxLineLength = 16384;  // bytes of one line before its line feed
+// Lines of the head: the header lines of the final reply, and every line of the interim replies
+// before it, their status lines included.
+inline constexpr std::size_t MaxHeaderLines = 255;
 inline constexpr std::size_t MaxErrorBodyLength = 65536;  // bytes of an error reply's body kept
 // Bytes of a success reply's body passed to the sink. The banner list is a short text file; its
 // cache lies in the roaming profile, which may be copied to a server at every logon, and is
 // loaded whole on the GUI thread. A body beyond it fails the reply once this many bytes are in
 // the sink, so a server sending without end fills no disk and keeps no worker busy.
 inline constexpr std::size_t MaxBodyLength = 1048576;
+// Bytes taken from the server for the whole reply: every status line, header line and interim
+// reply, the chunk-size lines and the lines after chunks, the trailer and the body. It holds the
+// longest head the limits above let through (a status line and MaxHeaderLines lines of
+// MaxLineLength bytes with their line feeds, and the empty lines) beside a whole body, whose
+// framing from any real server is small. Past it the reply fails: framing sent without end
+// (chunks of one byte, each followed by a long line) would otherwise keep the download pulling
+// data over the user's line for as long as the program runs.
+inline constexpr std::size_t MaxReplyLength = MaxBodyLength + (MaxHeaderLines + 2) * (MaxLineLength + 1);
 
 // Reads one reply. Body bytes of a success reply go to the sink as they come, in pieces of
 // the bytes fed, MaxBodyLength bytes at most; nothing else is written there. Memory stays
-// bounded by the limits above, whatever the server sends.
+// bounded by the limits above, whatever the server sends, and so do the bytes taken: only a
+// success body is read to its end; an error reply ends once its kept body is full, and a 204 or
+// 304 reply ends with its head.
 class THttpReplyReader {
 public:
   enum class Progress {
@@ -43,8 +59,11 @@ public:
 
   // Takes the next bytes from the server and returns how many belong to the reply: all of them
   // unless it ended before their end. Throws EHttpError for a line longer than MaxLineLength, a
-  // header block of more than MaxHeaderLines lines or a success body longer than MaxBodyLength
-  // (its first MaxBodyLength bytes are in the sink then); errors of the sink pass through.
+  // head of more than MaxHeaderLines lines, a success body longer than MaxBodyLength or a reply
+  // longer than MaxReplyLength. A body beyond MaxBodyLength is cut where its last whole line
+  // ends in its first MaxBodyLength bytes (TLastLineEnd): the sink keeps the bytes up to there,
+  // none when no line has ended. A reply beyond MaxReplyLength fails as one broken off does: the
+  // sink keeps the body's bytes written so far. Errors of the sink pass through.
   std::size_t Feed(std::span<const std::uint8_t> bytes);
   // The server has closed the connection. Throws EConnectionClosed when that leaves the status
   // line missing (a status line without its line feed is not there), or the body of a success
@@ -69,7 +88,7 @@ private:
   enum class Step {
     StatusLine, Headers, BodyProbe, ChunkSize, ChunkData, ChunkEnd, ChunkTrailer, Length, UntilClose, Done, Failed,
   };
-  enum class Destination { Sink, Side, Discard };
+  enum class Destination { Sink, Side };
   // The headers the reader acts on; no other header is kept.
   enum Header { Location, ContentLength, TransferEncoding, ContentType, Connection, ProxyConnection, HeaderCount };
 
@@ -81,7 +100,8 @@ private:
   void OnHeadersEnd();
   void StartBody();
   void OnChunkSizeLine();
-  void Store(std::span<const std::uint8_t> bytes);
+  std::size_t Store(std::span<const std::uint8_t> bytes);
+  [[noreturn]] void CutBody();
   void BrokenBody();
   [[noreturn]] void Fail(std::u16string message);
 
@@ -99,5 +119,7 @@ private:
   bool success_ = false;
   std::uint64_t remaining_ = 0;
   std::size_t stored_ = 0;  // bytes passed to the sink
+  TLastLineEnd lineEnd_;    // ... and where the last line among them ends
   std::string side_;
+  std::size_t taken_ = 0;  // bytes of the reply taken so far
 };

@@ -3,7 +3,11 @@
 # inside a network namespace of its own (private loopback, the host named in a private hosts
 # file, nginx on port 80) and, at the banner's first change about 30 s after start, shows one of
 # the served texts; with no server there it shows one of its default texts; with a server that
-# never answers it keeps the site's address and still ends at once when closed. It runs the test
+# never answers it keeps the site's address and still ends at once when closed; with a list longer
+# than the cache's limit, in UTF-8 with its mark and the limit inside a character, it shows one of
+# the list's lines; with replies that never end (an error body, interim replies, chunks of one
+# byte each followed by a long line, a 204 followed by bytes) the program closes the connection
+# after a few MiB and shows its default texts or the lines that came. It runs the test
 # build of the program (Tarvelin-test.exe), which a helper asks for the banner's text; the shipped
 # Tarvelin.exe has no such query. Runs in its own Wine prefix, wineserver and Xvfb, since a
 # wineserver started outside the namespace would open the program's sockets outside it.
@@ -179,6 +183,64 @@ program_pid=
 echo "ended $(($(date +%s) - closing))s after the close, status $status"
 check_what="the program ends at once, with the worker still waiting"
 check test "$status" -eq 0 -a $(($(date +%s) - closing)) -le 10
+kill "$server_pid"
+wait "$server_pid" 2>/dev/null || true
+server_pid=
+
+echo "=== with a list longer than the limit, in UTF-8 with its mark, the limit inside a character"
+# Before the lines were kept whole at the cut, the cache held a broken character at its end and
+# read as no list at all.
+python3 - "$work/html/reklam.txt" <<'PY'
+import sys
+pair = "Первый баннер\r\nВторой баннер\r\n".encode("utf-8")
+body = b"\xef\xbb\xbf" + pair * (3 * 1048576 // len(pair))
+assert body[1048576] & 0xC0 == 0x80, "the limit must fall inside a character"
+open(sys.argv[1], "wb").write(body)
+PY
+start_nginx
+run_program long-utf8
+text=$(cat "$work/long-utf8.txt")
+echo "banner after ${seconds}s: $text"
+check_what="the banner shows a line of the long list"; check one_of "$text" "Первый баннер" "Второй баннер"
+check_what="the cache holds the list's whole lines within 1 MiB"
+check cmp -s "$cache" <(head -c 1048575 "$work/html/reklam.txt")
+kill "$server_pid"
+wait "$server_pid" 2>/dev/null || true
+server_pid=
+
+# What the flood server's list spells one byte a chunk, and the Windows-1251 texts of its lines.
+flood_lines=("Первый баннер" "Второй баннер" "Последняя строка")
+for kind in not-found interim one-byte-chunks no-content; do
+  echo "=== with a site whose reply never ends: $kind"
+  rm -f "$work/flood.port" "$work/flood.report"
+  python3 "$TARVELIN_SOURCE/tests/banner/flood_server.py" 80 "$work/flood.port" "$work/flood.report" "$kind" &
+  server_pid=$!
+  for _ in $(seq 100); do [ -s "$work/flood.port" ] && break; sleep 0.05; done
+  run_program "flood-$kind"
+  text=$(cat "$work/flood-$kind.txt")
+  report=$(cat "$work/flood.report" 2>/dev/null || echo "no report: the connection was still open")
+  echo "banner after ${seconds}s: $text; the server $report"
+  kill "$server_pid"
+  wait "$server_pid" 2>/dev/null || true
+  server_pid=
+  check_what="$kind: the program closed the connection within 10 s of the request, after at most 16 MiB"
+  check python3 -c '
+import re, sys
+m = re.fullmatch(r"\S+ sent (\d+) in ([\d.]+) s, client closed", sys.argv[1])
+sys.exit(0 if m and int(m[1]) <= 16 << 20 and float(m[2]) <= 10 else 1)' "$report"
+  if [ "$kind" = one-byte-chunks ]; then
+    check_what="$kind: the banner shows a line that came"; check one_of "$text" "${flood_lines[@]}"
+    check_what="$kind: the cache holds the first bytes of the list, the ones that came"
+    check python3 -c '
+import sys
+cache = open(sys.argv[1], "rb").read()
+spelled = ("Первый баннер\r\nВторой баннер\r\nПоследняя строка\r\n" * 100).encode("cp1251")
+sys.exit(0 if 100 < len(cache) < 1000 and spelled.startswith(cache) else 1)' "$cache"
+  else
+    check_what="$kind: the banner shows one of the default texts"; check one_of "$text" "${defaults[@]}"
+    check_what="$kind: the cache is empty"; check test -f "$cache" -a ! -s "$cache"
+  fi
+done
 
 echo "screenshots: $work/served.png $work/unserved.png"
 [ "$failed" -eq 0 ] && echo "banner end-to-end: all checks passed"

@@ -1,9 +1,12 @@
 #!/bin/bash
 # Measures the banner download under Wine against a loopback server outside the Wine process:
 # the worker's time and peak memory for a 3 MiB body in each framing and for a body that never
-# ends, then the completion step's time for a cache file of 1 MiB of short lines. Needs the
-# mingw build (cmake --preset mingw). Measure programs of other build trees named as arguments run
-# beside this one's, each case in turn, in the same run.
+# ends; then, for replies that never end in other ways (flood_server.py: an error body,
+# interim replies, chunks of one byte each followed by a long line, a 204 followed by bytes), the
+# bytes the client reads and when it closes, and what the server could send to the worker
+# before it closed; then the completion step's time for a cache file of 1 MiB of short lines.
+# Needs the mingw build (cmake --preset mingw). Measure programs of other build trees named as
+# arguments run beside this one's worker, each case in turn, in the same run.
 #   tests/banner/download_measure.sh [OTHER_MEASURE_EXE...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -15,7 +18,8 @@ work=$(mktemp -d "$build/download_measure.XXXXXX")
 session=("$root/cmake/wine-session.sh" "$build/wineprefix" "$build/wine-session.env")
 # The worker hands its completion to the application's hidden window: Wine needs a display.
 "${session[0]}" start "${session[@]:1}" >/dev/null
-trap 'kill $server_pid 2>/dev/null || true; "${session[0]}" stop "${session[@]:1}"; rm -rf "$work"' EXIT
+flood_pid=
+trap 'kill $server_pid $flood_pid 2>/dev/null || true; "${session[0]}" stop "${session[@]:1}"; rm -rf "$work"' EXIT
 
 python3 - "$work/port" <<'PY' &
 import socket, sys, threading
@@ -61,6 +65,29 @@ for target in length chunked close endless; do
     # A worker without a bound never ends on the endless body: it is stopped after 20 s.
     timeout 20 "$run" "$measure" worker "http://127.0.0.1:$port/$target" "$cache" ||
       echo "worker: still running after 20 s, cache file $(stat -c %s "$work/Corvanix/Ostrel/reclam.txt") bytes"
+  done
+done
+python3 "$root/tests/banner/flood_server.py" 0 "$work/flood.port" "$work/flood.report" &
+flood_pid=$!
+for _ in $(seq 100); do [ -s "$work/flood.port" ] && break; sleep 0.05; done
+flood=http://127.0.0.1:$(cat "$work/flood.port")
+# Runs one command against the flood server and prints the server's count for its connection,
+# which comes once the server has found the client gone (after 60 s at the latest).
+flooded() {
+  : > "$work/flood.report"
+  local status=0
+  "$@" || status=$?
+  [ "$status" -eq 124 ] && echo "worker: still running after 20 s, stopped"
+  for _ in $(seq 700); do [ -s "$work/flood.report" ] && break; sleep 0.1; done
+  echo "server: $(cat "$work/flood.report")"
+}
+for kind in not-found interim one-byte-chunks no-content; do
+  echo "== a reply that never ends: $kind"
+  echo "-- ${measures[0]}"
+  flooded "$run" "${measures[0]}" client "$flood/$kind"
+  for measure in "${measures[@]}"; do
+    echo "-- $measure"
+    flooded timeout 20 "$run" "$measure" worker "$flood/$kind" "$cache"
   done
 done
 echo "== completion step, 1 MiB of short lines"

@@ -1,6 +1,8 @@
 // Measures the banner download by hand (see download_measure.sh): the worker's time and peak
-// memory against a server, and the completion step's time for a cache file.
+// memory against a server, the bytes the client reads of a reply and when it closes the
+// connection, and the completion step's time for a cache file.
 //   banner_download_measure worker URL CACHE_PATH
+//   banner_download_measure client URL
 //   banner_download_measure load CACHE_PATH [REPEATS]
 // The C++ allocations are counted by replacing the global allocation functions; the process's
 // own peak (working set or committed memory, the larger) is printed beside them.
@@ -19,9 +21,12 @@
 
 #include "product/product_consts.h"
 #include "banner/downloader_win.h"
+#include "banner/http_client.h"
+#include "banner/winsock_transport_win.h"
 #include "toolkit/application_win.h"
 #include "toolkit/exception.h"
 #include "toolkit/text.h"
+#include "toolkit/wide.h"
 
 namespace {
 
@@ -115,6 +120,60 @@ int Worker(const wchar_t* url, const wchar_t* path) {
   return 0;
 }
 
+// Winsock as the worker uses it, counting the bytes received and noting when the connection is
+// closed.
+class CountingTransport final : public Transport {
+public:
+  std::uint64_t received = 0;
+  double closed = 0;  // Seconds() at the first close
+  std::string Resolve(const std::string& name) override { return inner_.Resolve(name); }
+  void Connect(const std::string& address, std::uint16_t port, IpVersion version) override {
+    inner_.Connect(address, port, version);
+  }
+  void Send(std::span<const std::uint8_t> bytes) override { inner_.Send(bytes); }
+  std::size_t Receive(std::span<std::uint8_t> buffer) override {
+    const std::size_t n = inner_.Receive(buffer);
+    received += n;
+    return n;
+  }
+  bool WaitReadable(int milliseconds) override { return inner_.WaitReadable(milliseconds); }
+  void ShutdownSend() noexcept override { inner_.ShutdownSend(); }
+  void Close() noexcept override {
+    if (closed == 0) closed = Seconds();
+    inner_.Close();
+  }
+
+private:
+  WinsockTransport inner_;
+};
+
+class CountingSink final : public ByteSink {
+public:
+  std::uint64_t bytes = 0;
+  void Write(std::span<const std::uint8_t> b) override { bytes += b.size(); }
+  void Truncate(std::uint64_t size) override { bytes = std::min(bytes, size); }
+};
+
+// One GET with the client the worker uses, over a counting transport, into a sink that counts.
+int Client(const wchar_t* url) {
+  CountingTransport transport;
+  CountingSink sink;
+  std::string failure = "none";
+  const double start = Seconds();
+  {
+    THttpClient client(transport);
+    try {
+      client.Get(U16(url), sink);
+    } catch (const Exception& e) {
+      failure = Narrow8(e.Message());
+    }
+  }
+  std::printf("client: read %llu bytes, closed the connection %.3f s after the start; failure: %s; body kept %llu bytes\n",
+              static_cast<unsigned long long>(transport.received), transport.closed - start, failure.c_str(),
+              static_cast<unsigned long long>(sink.bytes));
+  return 0;
+}
+
 // The completion step for the file at path, repeats times, with the slots as the program has them.
 int Load(const wchar_t* path, int repeats) {
   double best = 1e9, total = 0;
@@ -137,7 +196,8 @@ int Load(const wchar_t* path, int repeats) {
 int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   if (mode == L"worker" && argc == 4) return Worker(argv[2], argv[3]);
+  if (mode == L"client" && argc == 3) return Client(argv[2]);
   if (mode == L"load" && (argc == 3 || argc == 4)) return Load(argv[2], argc == 4 ? _wtoi(argv[3]) : 20);
-  std::fprintf(stderr, "usage: banner_download_measure worker URL CACHE_PATH | load CACHE_PATH [REPEATS]\n");
+  std::fprintf(stderr, "usage: banner_download_measure worker URL CACHE_PATH | client URL | load CACHE_PATH [REPEATS]\n");
   return 2;
 }

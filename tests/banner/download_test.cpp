@@ -180,8 +180,8 @@ TEST_F(DownloadTest, EveryWayTheDownloadEndsSetsTheFlag) {
     std::u16string failure;        // the kept failure, or its start when it ends in ". "
     std::optional<std::string> file;
     std::u16string slots;
-    bool requests;         // the request went out
-    bool endless = false;  // after the reply the server sends lines until the client has gone
+    bool requests;              // the request went out
+    std::string endless = {};  // sent again and again after the reply until the client has gone
   };
   UniqueFile held;
   const std::string over = ShortLines(3 * 65536);  // 3 MiB
@@ -190,6 +190,27 @@ TEST_F(DownloadTest, EveryWayTheDownloadEndsSetsTheFlag) {
   for (std::size_t i = 0; i < over.size(); i += 0x8000) chunks += "8000\r\n" + over.substr(i, 0x8000) + "\r\n";
   const std::u16string shortLine = u"0123456789abcd|0123456789abcd|0123456789abcd|0123456789abcd|0123456789abcd|";
   const std::u16string tooLong = u"Max body length exceeded.";
+  // Lists a little longer than the limit, each of one line again and again.
+  std::string ansi, utf8 = "\xEF\xBB\xBF", little = "\xFF\xFE", big = "\xFE\xFF", oneLine = "\xFF\xFE";
+  while (ansi.size() <= MaxBodyLength) ansi += "0123456789abcde\r\n";
+  while (utf8.size() <= MaxBodyLength) utf8 += "\xD0\x91\xD0\xB0\xD0\xBD\xD0\xBD\xD0\xB5\xD1\x80\r\n";  // Баннер
+  const std::u16string line16 = u"\u0411\u0430\u043D\u043D\u0435\u0440\n";
+  while (little.size() <= MaxBodyLength) {
+    for (const char16_t unit : line16) {
+      little += static_cast<char>(unit & 0xFF);
+      little += static_cast<char>(unit >> 8);
+      big += static_cast<char>(unit >> 8);
+      big += static_cast<char>(unit & 0xFF);
+    }
+  }
+  while (oneLine.size() <= MaxBodyLength) oneLine += "\x11\x04";  // Б
+  const std::u16string banner = u"Баннер|Баннер|Баннер|Баннер|Баннер|";
+  // Chunks of one byte spelling lines of "ab", each chunk followed by a line of 16 KiB: the
+  // list is what came before the reply's budget ran out.
+  const std::string longLine = std::string(16383, 'y') + "\r\n";
+  const std::string oneByteChunks = "1\r\na" + longLine + "1\r\nb" + longLine + "1\r\n\r" + longLine + "1\r\n\n" + longLine;
+  std::string oneByteBody;
+  for (std::size_t at = 47 + 3; at < MaxReplyLength; at += 16389) oneByteBody += "ab\r\n"[oneByteBody.size() % 4];
   const std::wstring cache = BannerCachePath(dir_);
   const std::u16string cannot = u"Cannot create file \"" + U16(cache) + u"\". ";
   const Case cases[] = {
@@ -206,7 +227,24 @@ TEST_F(DownloadTest, EveryWayTheDownloadEndsSetsTheFlag) {
       {"3 MiB in chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + chunks + "0\r\n\r\n", L"", {},
        tooLong, limit, shortLine, true},
       {"3 MiB up to the close", "HTTP/1.1 200 OK\r\n\r\n" + over, L"", {}, tooLong, limit, shortLine, true},
-      {"an endless body", "HTTP/1.1 200 OK\r\n\r\n", L"", {}, tooLong, limit, shortLine, true, true},
+      {"an endless body", "HTTP/1.1 200 OK\r\n\r\n", L"", {}, tooLong, limit, shortLine, true, ShortLines(4096)},
+      // Beyond the limit the file keeps the list's whole lines, in every encoding it may have.
+      {"ANSI, the limit between CR and LF", Reply200(ansi), L"", {}, tooLong, ansi.substr(0, MaxBodyLength - 16),
+       u"0123456789abcde|0123456789abcde|0123456789abcde|0123456789abcde|0123456789abcde|", true},
+      {"UTF-8 with its mark, the limit inside a character", Reply200(utf8), L"", {}, tooLong,
+       utf8.substr(0, MaxBodyLength - 1), banner, true},
+      {"UTF-16 low byte first", Reply200(little), L"", {}, tooLong, little.substr(0, MaxBodyLength - 2), banner, true},
+      {"UTF-16 high byte first", Reply200(big), L"", {}, tooLong, big.substr(0, MaxBodyLength - 2), banner, true},
+      {"UTF-16, one line longer than the limit", Reply200(oneLine), L"", {}, tooLong, "", marks, true},
+      // Replies that would keep the download pulling data: it ends, and the connection with it.
+      {"an error body without end", "HTTP/1.1 404 Not Found\r\n\r\n", L"", {}, u"HTTP/1.1 404 Not Found", "", marks,
+       true, std::string(65536, 'e')},
+      {"interim replies without end", "", L"", {}, u"Max header lines exceeded.", "", marks, true,
+       "HTTP/1.1 100 Continue\r\n\r\n"},
+      {"chunks of one byte, each followed by a long line", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n",
+       L"", {}, u"Max reply length exceeded.", oneByteBody, u"ab|ab|ab|ab|ab|", true, oneByteChunks},
+      {"a 204 followed by bytes without end", "HTTP/1.1 204 No Content\r\n\r\n", L"", {}, u"", "", marks, true,
+       std::string(65536, 'z')},
       {"a file stands where a folder must be", "-", L"", [&] { WriteBytes(Path(L"Corvanix"), "x"); }, cannot,
        std::nullopt, marks, false},
       {"the cache file is held open elsewhere", "-", L"",
@@ -240,11 +278,12 @@ TEST_F(DownloadTest, EveryWayTheDownloadEndsSetsTheFlag) {
     if (c.before) c.before();
     std::unique_ptr<LoopbackServer> server;
     std::atomic<bool> client_gone{false};
-    if (c.endless) {
+    if (!c.endless.empty()) {
       server = std::make_unique<LoopbackServer>([&](LoopbackServer::Connection& connection) {
-        const std::string lines = ShortLines(4096);
+        std::string block;
+        while (block.size() < 65536) block += c.endless;
         if (connection.Send(c.reply)) {
-          while (connection.Send(lines)) {
+          while (connection.Send(block)) {
           }
         }
         client_gone = true;
@@ -254,7 +293,7 @@ TEST_F(DownloadTest, EveryWayTheDownloadEndsSetsTheFlag) {
     }
     Outcome out;
     Run(server ? server->Url() : RefusedUrl(), path, out);
-    if (c.endless) {
+    if (!c.endless.empty()) {
       EXPECT_TRUE(PumpUntil([&] { return client_gone.load(); })) << "the worker closed the connection";
     }
     if (server) {

@@ -10,6 +10,15 @@
 
 namespace {
 
+// Compares bytes that may run to MiBs without asking the test framework for a line diff of
+// them, which takes memory by the square of their lines.
+testing::AssertionResult SameBytes(const std::string& got, const std::string& expected) {
+  if (got == expected) return testing::AssertionSuccess();
+  const auto differ = std::mismatch(got.begin(), got.end(), expected.begin(), expected.end()).first - got.begin();
+  return testing::AssertionFailure() << got.size() << " bytes, expected " << expected.size()
+                                     << "; they differ from byte " << differ;
+}
+
 const std::string kOk = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nhi";
 
 GetResult Get(ScriptedTransport& t, std::u16string_view url) {
@@ -152,9 +161,11 @@ TEST(HttpClient, ClosingRule) {
       {"Proxy-Connection: close", ok + "Proxy-Connection: close\r\nContent-Length: 2\r\n\r\nhi", false, {"receive", "shutdown", "close", "discard"}},
       {"keep-alive", ok + "Connection: keep-alive\r\nContent-Length: 2\r\n\r\nhi", false, {"receive", "discard", "close"}},
       {"closed by the server", ok + "\r\nhi", true, {"receive", "receive", "shutdown", "close", "discard"}},
-      {"204 waits for a body", "HTTP/1.1 204 No Content\r\n\r\n", false, {"receive", "wait 100", "discard", "close"}},
+      // A 204 or 304 reply has no body: it ends with its head, and nothing is waited for.
+      {"204 waits for no body", "HTTP/1.1 204 No Content\r\n\r\n", false, {"receive", "discard", "close"}},
       {"204 with its body at once", "HTTP/1.1 204 No Content\r\nContent-Length: 2\r\n\r\nhi", false, {"receive", "discard", "close"}},
-      {"304 waits for a body", "HTTP/1.1 304 Not Modified\r\n\r\n", false, {"receive", "wait 100", "discard", "close"}},
+      {"304 waits for no body", "HTTP/1.1 304 Not Modified\r\n\r\n", false, {"receive", "discard", "close"}},
+      {"101 waits for a body", "HTTP/1.1 101 Switching Protocols\r\n\r\n", false, {"receive", "wait 100", "discard", "close"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -178,10 +189,12 @@ TEST(HttpClient, BodyGoesToTheSinkAsReceived) {
   EXPECT_EQ(std::count(t.calls.begin(), t.calls.end(), "receive"), 4) << "32 KiB per read";
 }
 
-// A body that breaks off or goes beyond the limit fails; the sink keeps what came, and a body
-// beyond the limit is read no further than the piece that crossed it.
+// A body that breaks off or goes beyond the limit fails; the sink keeps what came (of a list of
+// lines of 16 bytes, the whole first MiB), and a body beyond the limit is read no further than
+// the piece that crossed it.
 TEST(HttpClient, BrokenOrOverlongBodyFailsAndKeepsWhatCame) {
-  const std::string over(3 * MaxBodyLength, 'b');
+  std::string over;
+  while (over.size() < 3 * MaxBodyLength) over += "0123456789abcd\r\n";
   std::string chunks;
   for (std::size_t i = 0; i < over.size(); i += 0x8000) chunks += "8000\r\n" + over.substr(i, 0x8000) + "\r\n";
   struct Case {
@@ -205,13 +218,57 @@ TEST(HttpClient, BrokenOrOverlongBodyFailsAndKeepsWhatCame) {
     t.CloseAfter();
     const GetResult r = Get(t, u"http://127.0.0.1/");
     EXPECT_EQ(r.error, c.error);
-    EXPECT_EQ(r.sink, c.sink);
+    EXPECT_TRUE(SameBytes(r.sink, c.sink));
     const auto last = std::find(t.calls.rbegin(), t.calls.rend(), "receive").base();
     EXPECT_EQ(std::vector<std::string>(last, t.calls.end()), c.tail);
     if (c.sink.size() == MaxBodyLength) {
       // 32 reads of 32 KiB bring the head and all but the head's length of the limit.
       EXPECT_EQ(std::count(t.calls.begin(), t.calls.end(), "receive"), 33) << "nothing is drained";
     }
+  }
+}
+
+// Replies that would keep the download pulling data: each is read no further than the receive
+// that brings the byte where the reply ends or fails, and the connection is closed with the
+// client object, with the rest of the server's bytes unread.
+TEST(HttpClient, RepliesNobodyReadsAreReadNoFurther) {
+  const std::string notFound = "HTTP/1.1 404 Not Found\r\n\r\n";
+  const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+  std::string oneByteChunks = chunked, oneByteBody;
+  while (oneByteChunks.size() < MaxReplyLength + 100000) {
+    oneByteChunks.append("1\r\n");
+    if (oneByteChunks.size() < MaxReplyLength) oneByteBody += 'x';
+    oneByteChunks.append("x").append(MaxLineLength - 1, 'y').append("\r\n");
+  }
+  const std::string continueBlock = "HTTP/1.1 100 Continue\r\n\r\n";
+  std::string interim;
+  while (interim.size() < 2 * RecvBufferSize) interim += continueBlock;
+  const std::string noContent = "HTTP/1.1 204 No Content\r\n\r\n";
+  struct Case {
+    const char* name;
+    std::string reply;  // more than is read; the server would send on
+    std::string error, sink;
+    std::size_t end;  // the byte after which the reply ends or fails
+  };
+  const std::size_t kPlenty = 8 << 20;
+  const Case cases[] = {
+      {"an error body without end", notFound + std::string(kPlenty, 'e'), "HTTP/1.1 404 Not Found", "",
+       notFound.size() + MaxErrorBodyLength},
+      {"interim replies without end", interim, "Max header lines exceeded.", "", continueBlock.size() * (MaxHeaderLines + 1)},
+      {"chunks of one byte, each followed by a long line", oneByteChunks, "Max reply length exceeded.", oneByteBody,
+       MaxReplyLength + 1},
+      {"a 204 followed by bytes without end", noContent + std::string(kPlenty, 'z'), "", "", noContent.size()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedTransport t;
+    t.Reply(c.reply);
+    const GetResult r = Get(t, u"http://127.0.0.1/");
+    EXPECT_EQ(r.error, c.error);
+    EXPECT_TRUE(SameBytes(r.sink, c.sink));
+    EXPECT_EQ(t.received, (c.end + RecvBufferSize - 1) / RecvBufferSize * RecvBufferSize);
+    const auto last = std::find(t.calls.rbegin(), t.calls.rend(), "receive").base();
+    EXPECT_EQ(std::vector<std::string>(last, t.calls.end()), (std::vector<std::string>{"discard", "close"}));
   }
 }
 

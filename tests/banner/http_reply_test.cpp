@@ -2,17 +2,56 @@
 // each reply fed whole, byte by byte and in other pieces with the same result.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <array>
+#include <charconv>
+#include <optional>
+#include <random>
+
+#include "passwords/line_text.h"
 #include "tests/banner/reply_harness.h"
 #include "toolkit/text.h"
 
 namespace {
 
+// Compares bytes that may run to MiBs without asking the test framework for a line diff of
+// them, which takes memory by the square of their lines.
+testing::AssertionResult SameBytes(const std::string& got, const std::string& expected) {
+  if (got == expected) return testing::AssertionSuccess();
+  const auto differ = std::mismatch(got.begin(), got.end(), expected.begin(), expected.end()).first - got.begin();
+  return testing::AssertionFailure() << got.size() << " bytes, expected " << expected.size()
+                                     << "; they differ from byte " << differ;
+}
+
 const std::u16string kClosed = u"Connection Closed Gracefully.";
 const std::u16string kLineTooLong = u"Max line length exceeded.";
 const std::u16string kTooManyHeaders = u"Max header lines exceeded.";
 const std::u16string kBodyTooLong = u"Max body length exceeded.";
+const std::u16string kReplyTooLong = u"Max reply length exceeded.";
 
 std::string Head(std::string_view statusAndHeaders) { return std::string(statusAndHeaders) + "\r\n\r\n"; }
+
+// The bytes of a UTF-16 text after its mark, low byte first or high byte first.
+std::string Utf16Bytes(std::u16string_view text, bool bigEndian) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+  }
+  return out;
+}
+
+std::string WithLength(const std::string& body) {
+  return Head("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size())) + body;
+}
+
+std::string Repeat(std::string_view piece, std::size_t times) {
+  std::string out;
+  for (std::size_t i = 0; i < times; ++i) out += piece;
+  return out;
+}
 
 struct Case {
   const char* name;
@@ -24,6 +63,7 @@ struct Case {
   bool success;
   std::string sink;
   std::u16string errorBody = {};
+  std::optional<std::size_t> taken = {};  // bytes the reader took as the reply, when it matters
 };
 
 std::vector<Case> Cases() {
@@ -33,6 +73,37 @@ std::vector<Case> Cases() {
   const std::string over(3 * MaxBodyLength, 'b');  // 3 MiB
   std::string overChunked;
   for (std::size_t i = 0; i < over.size(); i += 0x8000) overChunked += "8000\r\n" + over.substr(i, 0x8000) + "\r\n";
+  // A first line of 8 bytes, then lines of 16: the last line feed within the limit is 8 bytes
+  // before it.
+  std::string shifted = "1234567\n";
+  while (shifted.size() < over.size()) shifted += "0123456789abcd\r\n";
+  const std::string shiftedKept = shifted.substr(0, MaxBodyLength - 8);
+  // Chunks of one byte, each followed by a line of MaxLineLength bytes: only the chunks' bytes
+  // that lie within the reply's budget reach the sink.
+  const std::string chunkedHead = Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked");
+  std::string oneByteChunks, oneByteKept;
+  while (chunkedHead.size() + oneByteChunks.size() <= MaxReplyLength) {
+    oneByteChunks += "1\r\n";
+    if (chunkedHead.size() + oneByteChunks.size() < MaxReplyLength) oneByteKept += 'x';
+    oneByteChunks.append("x").append(MaxLineLength - 1, 'y').append("\r\n");
+  }
+  // The longest head the line limits let through, then a body at its limit.
+  std::string longestHead = std::string("HTTP/1.1 200 ").append(MaxLineLength - 14, 'O').append("\r\n");
+  for (std::size_t i = 0; i + 1 < MaxHeaderLines; ++i) longestHead.append("X: ").append(MaxLineLength - 4, 'v').append("\r\n");
+  longestHead += "Content-Length: 1048576\r\n\r\n";
+  // Lists a little longer than the limit, in each encoding the line-list reader knows, whose
+  // limit falls where a plain cut would break a line or a character.
+  // ANSI: CR at the limit's last byte, its LF the first byte beyond.
+  const std::string crLf = std::string("0123456789abcdef\n").append(Repeat("0123456789abcd\r\n", 65535));
+  // UTF-8 with its mark: the limit falls inside "р".
+  const std::string utf8 = std::string("\xEF\xBB\xBF" "a\n").append(Repeat("\xD0\x91\xD0\xB0\xD0\xBD\xD0\xBD\xD0\xB5\xD1\x80 1\r\n", 65536));
+  // UTF-16: after the last line feed within the limit come units that are no line feed but
+  // hold 0A 00 or 00 0A across two units, line feeds of the other byte order, and 0A alone.
+  std::u16string lines16;
+  while (2 + 2 * (lines16.size() + 10) < MaxBodyLength - 40) lines16 += u"\u0411\u0430\u043D\u043D\u0435\u0440 1\r\n";
+  const std::u16string traps16 = u"\u0A41\u4100\u0A41\u0A00\u010A\u0D0A\u0A0D" + std::u16string(40, u'z') + u"\r\nend\r\n";
+  const std::string notFound = Head("HTTP/1.1 404 Not Found");
+  const std::string noContent = Head("HTTP/1.1 204 No Content");
   return {
       // Framing of success replies.
       {"length", Head("HTTP/1.1 200 OK\r\nContent-Length: 5") + "hello", false, {}, 200, true, "hello"},
@@ -51,9 +122,22 @@ std::vector<Case> Cases() {
       {"encoded body stored as is", Head("HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: 4") + std::string("\x1f\x8b\x08\x00", 4), false, {}, 200, true, std::string("\x1f\x8b\x08\x00", 4)},
       {"202 is a success", Head("HTTP/1.0 202 Accepted\r\nContent-Length: 1") + "z", false, {}, 202, true, "z"},
       {"length of the body limit", Head("HTTP/1.1 200 OK\r\nContent-Length: 1048576") + limit, false, {}, 200, true, limit},
-      {"length beyond the body limit", Head("HTTP/1.1 200 OK\r\nContent-Length: 3145728") + over, false, kBodyTooLong, 0, false, limit},
-      {"until close beyond the body limit", Head("HTTP/1.1 200 OK") + over, true, kBodyTooLong, 0, false, limit},
-      {"chunked beyond the body limit", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + overChunked + "0\r\n\r\n", false, kBodyTooLong, 0, false, limit},
+      // Beyond the limit the sink keeps the body up to its last line feed within the limit:
+      // nothing of a body without one.
+      {"length beyond the body limit", Head("HTTP/1.1 200 OK\r\nContent-Length: 3145728") + over, false, kBodyTooLong, 0, false, ""},
+      {"until close beyond the body limit", Head("HTTP/1.1 200 OK") + over, true, kBodyTooLong, 0, false, ""},
+      {"chunked beyond the body limit", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + overChunked + "0\r\n\r\n", false, kBodyTooLong, 0, false, ""},
+      {"lines beyond the body limit, with a length", Head("HTTP/1.1 200 OK\r\nContent-Length: 3145728") + shifted, false, kBodyTooLong, 0, false, shiftedKept},
+      {"lines beyond the body limit, until close", Head("HTTP/1.1 200 OK") + shifted, true, kBodyTooLong, 0, false, shiftedKept},
+      {"lines beyond the body limit, chunked", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "300000\r\n" + shifted + "\r\n0\r\n\r\n", false, kBodyTooLong, 0, false, shiftedKept},
+      {"ANSI, the limit between CR and LF", WithLength(crLf), false, kBodyTooLong, 0, false, crLf.substr(0, MaxBodyLength - 15)},
+      {"UTF-8 with its mark, the limit inside a character", WithLength(utf8), false, kBodyTooLong, 0, false, utf8.substr(0, MaxBodyLength - 11)},
+      {"UTF-16 low byte first", WithLength(Utf16Bytes(lines16 + traps16, false)), false, kBodyTooLong, 0, false, Utf16Bytes(lines16, false)},
+      {"UTF-16 high byte first", WithLength(Utf16Bytes(lines16 + traps16, true)), false, kBodyTooLong, 0, false, Utf16Bytes(lines16, true)},
+      {"UTF-16 without a line feed", WithLength(Utf16Bytes(std::u16string(MaxBodyLength, u'\u0A0A'), false)), false, kBodyTooLong, 0, false, ""},
+      {"a head at the line limits and a body at its limit", longestHead + limit, false, {}, 200, true, limit},
+      {"chunks of one byte, each followed by a long line", chunkedHead + oneByteChunks, false, kReplyTooLong, 0, false, oneByteKept},
+      {"the same in an error reply", Head("HTTP/1.1 404 Not Found\r\nTransfer-Encoding: chunked") + oneByteChunks, false, kReplyTooLong, 0, false, ""},
       {"201 with Location", Head("HTTP/1.1 201 Created\r\nLocation: /new\r\nContent-Length: 2") + "ok", false, {}, 201, true, "ok"},
 
       // Chunked bodies.
@@ -102,14 +186,23 @@ std::vector<Case> Cases() {
       {"100 then 200", Head("HTTP/1.1 100 Continue") + Head("HTTP/1.1 200 OK\r\nContent-Length: 2") + "hi", false, {}, 200, true, "hi"},
       {"headers of 100 are not kept", Head("HTTP/1.1 100 Continue\r\nContent-Length: 1") + Head("HTTP/1.1 200 OK") + "abc", true, {}, 200, true, "abc"},
       {"two interim replies", Head("HTTP/1.1 100 Continue") + Head("HTTP/1.1 100 Continue") + Head("HTTP/1.1 200 OK\r\nContent-Length: 0"), false, {}, 200, true, ""},
+      {"102 then 200", Head("HTTP/1.1 102 Processing") + Head("HTTP/1.1 200 OK\r\nContent-Length: 2") + "hi", false, {}, 200, true, "hi"},
+      {"103 with its hints then 200", Head("HTTP/1.1 103 Early Hints\r\nLink: </a.css>; rel=preload\r\nContent-Length: 9") + Head("HTTP/1.1 200 OK\r\nContent-Length: 2") + "hi", false, {}, 200, true, "hi"},
+      // Each interim reply's lines, its status line included, count against the head's limit.
+      {"255 interim replies", Repeat(Head("HTTP/1.1 100 Continue"), 255) + Head("HTTP/1.1 200 OK") + "ok", true, {}, 200, true, "ok"},
+      {"256 interim replies", Repeat(Head("HTTP/1.1 100 Continue"), 256) + Head("HTTP/1.1 200 OK") + "ok", true, kTooManyHeaders, 0, false, ""},
+      {"interim lines and header lines, 255 together", Head("HTTP/1.1 103 Early Hints" + Repeat("\r\nLink: <x>", 253)) + Head("HTTP/1.1 200 OK\r\nContent-Length: 1") + "!", false, {}, 200, true, "!"},
+      {"interim lines and header lines, 256 together", Head("HTTP/1.1 103 Early Hints" + Repeat("\r\nLink: <x>", 254)) + Head("HTTP/1.1 200 OK\r\nContent-Length: 1") + "!", false, kTooManyHeaders, 0, false, ""},
 
       // Replies that may lack a body.
       {"204 without body", Head("HTTP/1.1 204 No Content"), false, {}, 204, true, ""},
       {"204 closed", Head("HTTP/1.1 204 No Content"), true, {}, 204, true, ""},
-      {"204 with a body thrown away", Head("HTTP/1.1 204 No Content\r\nContent-Length: 3") + "abc", false, {}, 204, true, ""},
-      {"204 with a body broken off", Head("HTTP/1.1 204 No Content\r\nContent-Length: 3") + "a", true, kClosed, 0, false, ""},
+      // A 204 or 304 reply ends with its head: whatever follows is not read.
+      {"204 with an announced body not read", Head("HTTP/1.1 204 No Content\r\nContent-Length: 3") + "abc", false, {}, 204, true, "", {}, Head("HTTP/1.1 204 No Content\r\nContent-Length: 3").size()},
+      {"204 with an announced body broken off", Head("HTTP/1.1 204 No Content\r\nContent-Length: 3") + "a", true, {}, 204, true, "", {}, Head("HTTP/1.1 204 No Content\r\nContent-Length: 3").size()},
+      {"204 followed by bytes without end", noContent + big, false, {}, 204, true, "", {}, noContent.size()},
       {"304 without body", Head("HTTP/1.1 304 Not Modified"), false, {}, 304, false, ""},
-      {"304 with a body", Head("HTTP/1.1 304 Not Modified\r\nContent-Length: 3") + "abc", false, {}, 304, false, "", u"abc"},
+      {"304 with an announced body not read", Head("HTTP/1.1 304 Not Modified\r\nContent-Length: 3") + "abc", false, {}, 304, false, "", {}, Head("HTTP/1.1 304 Not Modified\r\nContent-Length: 3").size()},
       {"101", Head("HTTP/1.1 101 Switching Protocols"), false, {}, 101, false, ""},
 
       // Error replies and redirects: nothing reaches the sink.
@@ -117,7 +210,11 @@ std::vector<Case> Cases() {
       {"500 until close", Head("HTTP/1.1 500 Oops") + "trace", true, {}, 500, false, "", u"trace"},
       {"error body broken off", Head("HTTP/1.1 503 Busy\r\nContent-Length: 10") + "bus", true, {}, 503, false, "", u"bus"},
       {"chunked error body", Head("HTTP/1.1 400 Bad\r\nTransfer-Encoding: chunked") + "2\r\nno\r\n0\r\n\r\n", false, {}, 400, false, "", u"no"},
-      {"error body beyond 64 KiB", Head("HTTP/1.1 500 Oops\r\nContent-Length: 100000") + big, false, {}, 500, false, "", Utf16FromLatin1(big.substr(0, 65536))},
+      {"error body beyond 64 KiB", Head("HTTP/1.1 500 Oops\r\nContent-Length: 100000") + big, false, {}, 500, false, "", Utf16FromLatin1(big.substr(0, 65536)), Head("HTTP/1.1 500 Oops\r\nContent-Length: 100000").size() + 65536},
+      // An error reply ends once its kept body is full: the rest is not read, and no close is
+      // waited for.
+      {"error body without end", notFound + big, false, {}, 404, false, "", Utf16FromLatin1(big.substr(0, 65536)), notFound.size() + 65536},
+      {"chunked error body without end", Head("HTTP/1.1 404 Not Found\r\nTransfer-Encoding: chunked") + "20000\r\n" + big, false, {}, 404, false, "", Utf16FromLatin1(big.substr(0, 65536)), Head("HTTP/1.1 404 Not Found\r\nTransfer-Encoding: chunked").size() + 7 + 65536},
       {"error body in UTF-8", Head("HTTP/1.1 404 No\r\nContent-Type: text/plain; charset=\"UTF-8\"\r\nContent-Length: 4") + "\xd0\x9d\xd0\xb5", false, {}, 404, false, "", u"\u041d\u0435"},
       {"error body without charset", Head("HTTP/1.1 404 No\r\nContent-Length: 2") + "\xd0\x9d", false, {}, 404, false, "", u"\u00d0\u009d"},
       {"301", Head("HTTP/1.1 301 Moved Permanently\r\nLocation: http://elsewhere/\r\nContent-Length: 5") + "moved", false, {}, 301, false, "", u"moved"},
@@ -139,11 +236,14 @@ TEST(HttpReply, TableFedInAnyPieces) {
     const ReplyOutcome whole = FeedReply(c.reply, c.reply.size() + 1, c.closes);
     EXPECT_EQ(Utf8FromUtf16(whole.error), Utf8FromUtf16(c.error));
     EXPECT_TRUE(whole.done);
-    EXPECT_EQ(whole.sink, c.sink);
+    EXPECT_TRUE(SameBytes(whole.sink, c.sink));
     if (c.error.empty()) {
       EXPECT_EQ(whole.code, c.code);
       EXPECT_EQ(whole.success, c.success);
       EXPECT_EQ(Utf8FromUtf16(whole.errorBody), Utf8FromUtf16(c.errorBody));
+      if (c.taken) {
+        EXPECT_EQ(whole.consumed, *c.taken);
+      }
     }
     for (std::size_t piece : {1, 2, 3, 7, 64, 4096}) {
       SCOPED_TRACE(piece);
@@ -185,6 +285,107 @@ TEST(HttpReply, ASilentServerLeavesTheReplyIncomplete) {
     EXPECT_FALSE(out.done);
     EXPECT_TRUE(out.error.empty());
     EXPECT_EQ(out.consumed, reply.size());
+  }
+}
+
+// Over random lists longer than the limit in every encoding, framing and piece size: the sink
+// holds the body up to its last line feed within the limit, found here by decoding the code
+// units, and the lines read from it are the body's first lines, each of them whole.
+TEST(HttpReply, ACutListKeepsItsWholeLinesInEveryEncoding) {
+  enum Encoding { Ansi, Utf8, Utf16Little, Utf16Big };
+  std::mt19937 random(19);
+  const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+  // Line separators, and characters that are none: traps for a cut by bytes in UTF-16 among them.
+  const std::u16string separators[] = {u"\r\n", u"\n", u"\r"};
+  const std::u16string units = u"aZ \u00e9\u0411\u044f\u4e2d\u0A41\u4100\u0A00\u010A\u0D0A\u0A0D\u0A0A";
+  const std::u16string pairs = u"\U0001F600\U00010348";
+  for (const Encoding encoding : {Ansi, Utf8, Utf16Little, Utf16Big}) {
+    const bool wide = encoding == Utf16Little || encoding == Utf16Big;
+    const auto encode = [&](const std::u16string& text) {
+      if (wide) return Utf16Bytes(text, encoding == Utf16Big).substr(2);
+      if (encoding == Utf8) return Utf8FromUtf16(text);
+      std::string bytes;  // ANSI: every unit stands for the byte of its low half
+      for (const char16_t u : text) bytes += static_cast<char>(u & 0xFF ? u & 0xFF : 'n');
+      return bytes;
+    };
+    std::string mark = encoding == Utf8 ? "\xEF\xBB\xBF" : wide ? Utf16Bytes(u"", encoding == Utf16Big) : "";
+    // Lines that are the same in every list, up to shortly before the limit.
+    std::string prefix = mark;
+    while (prefix.size() < MaxBodyLength - 3000) prefix += encode(u"Banner \u0411\u0430\u043D\u043D\u0435\u0440\r\n");
+    const std::size_t prefixLines = (prefix.size() - mark.size()) / encode(u"Banner \u0411\u0430\u043D\u043D\u0435\u0440\r\n").size();
+    for (int trial = 0; trial < 16; ++trial) {
+      SCOPED_TRACE(testing::Message() << "encoding " << encoding << ", trial " << trial);
+      std::string body = prefix;
+      while (body.size() < MaxBodyLength + 3000) {
+        std::u16string line;
+        for (std::size_t n = pick(300); n > 0; --n) {
+          if (pick(20) == 0) {
+            line += pairs.substr(2 * pick(2), 2);
+          } else {
+            const char16_t u = units[pick(units.size())];
+            if (!wide && (u & 0xFF) == 0x0A) continue;  // bytes of their own in a byte list
+            if (!wide && (u & 0xFF) == 0x0D) continue;
+            line += u;
+          }
+        }
+        body += encode(line + separators[pick(3)]);
+      }
+      // The end of the last line feed within the limit, from the decoded text.
+      std::size_t expected = 0;
+      if (wide) {
+        std::u16string text(Utf16UnitCount(MaxBodyLength - 2), u'\0');
+        DecodeUtf16(std::span(reinterpret_cast<const std::uint8_t*>(body.data()) + 2, MaxBodyLength - 2),
+                    encoding == Utf16Big, text.data());
+        const auto lf = text.rfind(u'\n');
+        expected = lf == std::u16string::npos ? 0 : 2 + 2 * (lf + 1);
+      } else {
+        expected = body.rfind('\n', MaxBodyLength - 1) + 1;
+      }
+      std::string reply;
+      switch (pick(3)) {
+        case 0: reply = WithLength(body); break;
+        case 1: reply = Head("HTTP/1.1 200 OK") + body; break;
+        default:
+          reply = Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked");
+          for (std::size_t at = 0; at < body.size();) {
+            const std::size_t n = std::min(body.size() - at, 1 + pick(70000));
+            char size[17];
+            reply.append(size, std::to_chars(size, size + sizeof size, n, 16).ptr).append("\r\n");
+            reply.append(body, at, n).append("\r\n");
+            at += n;
+          }
+          reply += "0\r\n\r\n";
+      }
+      // Byte by byte is the table's part.
+      const std::size_t piece = std::array<std::size_t, 3>{7, 4096, 1 + pick(100000)}[pick(3)];
+      const ReplyOutcome out = FeedReply(reply, piece, true);
+      EXPECT_EQ(Utf8FromUtf16(out.error), Utf8FromUtf16(kBodyTooLong));
+      ASSERT_EQ(out.sink.size(), expected);
+      EXPECT_TRUE(SameBytes(out.sink, body.substr(0, expected)));
+      // The lines of the cut list are the first lines of the whole one.
+      const auto linesOf = [&](const std::string& bytes) {
+        std::u16string text;
+        if (wide) {
+          text.resize(Utf16UnitCount(bytes.size() - std::min<std::size_t>(bytes.size(), 2)));
+          if (bytes.size() > 2) {
+            DecodeUtf16(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()) + 2, bytes.size() - 2),
+                        encoding == Utf16Big, text.data());
+          }
+        } else if (encoding == Utf8) {
+          text = Utf16FromUtf8(bytes.substr(std::min<std::size_t>(bytes.size(), 3)));
+        } else {
+          text = Utf16FromLatin1(bytes);
+        }
+        std::vector<std::u16string> lines;
+        ForEachLine(std::u16string_view(text), [&](const char16_t* first, std::size_t n) { lines.emplace_back(first, n); });
+        return lines;
+      };
+      const auto cut = linesOf(out.sink);
+      const auto whole = linesOf(body);
+      ASSERT_LE(cut.size(), whole.size());
+      EXPECT_TRUE(std::equal(cut.begin(), cut.end(), whole.begin()));
+      EXPECT_GE(cut.size(), prefixLines);
+    }
   }
 }
 

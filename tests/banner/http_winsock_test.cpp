@@ -2,6 +2,9 @@
 // included, and a file as the sink.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+
 #include "banner/winsock_transport_win.h"
 #include "tests/banner/loopback_server_win.h"
 #include "tests/banner/get_harness.h"
@@ -25,6 +28,11 @@ public:
     if (!WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written != bytes.size()) {
       throw Exception(u"write failed");
     }
+  }
+  void Truncate(std::uint64_t size) override {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(file_, to, nullptr, FILE_BEGIN) || !SetEndOfFile(file_)) throw Exception(u"truncate failed");
   }
 
 private:
@@ -131,14 +139,56 @@ TEST(HttpWinsock, ClosingRule) {
   }
 }
 
-TEST(HttpWinsock, NoContentWaitsBrieflyForABody) {
-  LoopbackServer server(Replies("HTTP/1.1 204 No Content\r\n\r\n", false));
+// An informational reply other than the interim ones may bring a body; a 204 or 304 has none
+// and is not waited for (see below).
+TEST(HttpWinsock, SwitchingProtocolsWaitsBrieflyForABody) {
+  LoopbackServer server(Replies("HTTP/1.1 101 Switching Protocols\r\n\r\n", false));
   const ULONGLONG start = GetTickCount64();
   const GetResult r = Get(server.Url());
   const ULONGLONG elapsed = GetTickCount64() - start;
-  EXPECT_EQ(r.error, "");
+  EXPECT_EQ(r.error, "HTTP/1.1 101 Switching Protocols");
   EXPECT_GE(elapsed, 90u);
   EXPECT_LT(elapsed, 3000u);
+}
+
+// Replies that would keep the download pulling data through the real sockets: the client ends
+// the call and drops the connection, and the server finds it gone after a few MiB at most
+// (what the client read and what the socket buffers took). A client that read on would get
+// the server's 64 MiB, then its close.
+TEST(HttpWinsock, RepliesNobodyReadsEndTheConnectionAtOnce) {
+  struct Case {
+    const char* name;
+    std::string head, piece;  // the head once, then the piece again and again
+    std::string error;
+  };
+  const Case cases[] = {
+      {"an error body without end", "HTTP/1.1 404 Not Found\r\n\r\n", std::string(65536, 'e'), "HTTP/1.1 404 Not Found"},
+      {"interim replies without end", "", "HTTP/1.1 100 Continue\r\n\r\n", "Max header lines exceeded."},
+      {"chunks of one byte, each followed by a long line", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n",
+       "1\r\nx" + std::string(16383, 'y') + "\r\n", "Max reply length exceeded."},
+      {"a 204 followed by bytes without end", "HTTP/1.1 204 No Content\r\n\r\n", std::string(65536, 'z'), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    UniqueKernelHandle gone(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<std::uint64_t> sent{0};
+    LoopbackServer server([&](LoopbackServer::Connection& connection) {
+      std::string block;
+      while (block.size() < 65536) block += c.piece;
+      bool up = connection.Send(c.head);
+      while (up && sent < (64u << 20)) {
+        up = connection.Send(block);
+        if (up) sent += block.size();
+      }
+      if (!up) SetEvent(gone.Get());
+    });
+    const GetResult r = Get(server.Url());
+    EXPECT_EQ(r.error, c.error);
+    EXPECT_EQ(WaitForSingleObject(gone.Get(), 10000), WAIT_OBJECT_0) << "the server still sends";
+    EXPECT_LT(sent.load(), 16u << 20);
+    server.Stop();
+    std::printf("%-50s the server sent %llu bytes\n", c.name, static_cast<unsigned long long>(sent.load()));
+  }
 }
 
 // Hostile servers: the client ends with an error, within bounds, or keeps waiting by design.

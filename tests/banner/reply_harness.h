@@ -12,6 +12,7 @@
 struct StringSink final : ByteSink {
   std::string bytes;
   void Write(std::span<const std::uint8_t> b) override { bytes.append(reinterpret_cast<const char*>(b.data()), b.size()); }
+  void Truncate(std::uint64_t size) override { bytes.resize(std::min<std::uint64_t>(size, bytes.size())); }
 };
 
 struct ReplyOutcome {

@@ -25,6 +25,7 @@ public:
   std::deque<Event> script;
   std::vector<std::string> calls;  // the calls, in order, in a short form
   std::string sent;
+  std::size_t received = 0;  // bytes the client took from the script
 
   void Reply(std::string bytes) { script.push_back({std::move(bytes)}); }
   void CloseAfter() { script.push_back({{}, true}); }
@@ -61,6 +62,7 @@ public:
     e.bytes.copy(reinterpret_cast<char*>(buffer.data()), n);
     e.bytes.erase(0, n);
     if (e.bytes.empty()) script.pop_front();
+    received += n;
     return n;
   }
   bool WaitReadable(int milliseconds) override {
