@@ -62,14 +62,17 @@ protected:
 
 // Presses a key on the focused window through the application's message processing, the way a
 // real key press arrives: a posted WM_KEYDOWN (and WM_CHAR where the key makes one).
-inline void PressKey(TApplication& app, WPARAM key, bool shift = false) {
+// Another modifier (VK_CONTROL) may be held too.
+inline void PressKey(TApplication& app, WPARAM key, bool shift = false, int modifier = 0) {
   BYTE state[256];
   GetKeyboardState(state);
   state[VK_SHIFT] = shift ? 0x80 : 0;
+  if (modifier) state[modifier] = 0x80;
   SetKeyboardState(state);
   PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
   app.ProcessMessages();
   state[VK_SHIFT] = 0;
+  if (modifier) state[modifier] = 0;
   SetKeyboardState(state);
 }
 

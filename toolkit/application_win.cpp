@@ -44,6 +44,13 @@ SyncQueue& Queue() {
   return *queue;
 }
 
+// The failure report every window, timer and worker completion reaches: the current
+// application's.
+void ReportToApplication(std::exception_ptr failure) noexcept {
+  if (!Application) std::terminate();
+  Application->HandleException(std::move(failure));
+}
+
 LONGLONG Now() {
   LARGE_INTEGER t;
   ::QueryPerformanceCounter(&t);
@@ -73,6 +80,7 @@ TApplication::TApplication() {
   }
   previous_ = Application;
   Application = this;
+  SetFailureReport(&ReportToApplication);
 }
 
 TApplication::~TApplication() {

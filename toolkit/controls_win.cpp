@@ -156,12 +156,15 @@ LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_KEYDOWN:
-      // The edit control may answer Shift+Del and Ctrl+Ins by cutting or copying inside itself,
-      // past WM_CUT and WM_COPY (Wine's does): in a private field both keys take the messages.
-      if (PrivateClipboard && (wp == VK_DELETE || wp == VK_INSERT)) {
+      // The edit control may answer Shift+Del, Ctrl+Ins and Shift+Ins by cutting, copying or
+      // pasting inside itself, past WM_CUT, WM_COPY and WM_PASTE (Wine's does): the keys take
+      // the messages, so what a field does with them (a private copy, a checked paste) holds
+      // for every way of asking.
+      if (wp == VK_DELETE || wp == VK_INSERT) {
         const bool shift = ::GetKeyState(VK_SHIFT) < 0, control = ::GetKeyState(VK_CONTROL) < 0;
         if (wp == VK_DELETE && shift && !control) return ::SendMessageW(Handle(), WM_CUT, 0, 0);
         if (wp == VK_INSERT && control && !shift) return ::SendMessageW(Handle(), WM_COPY, 0, 0);
+        if (wp == VK_INSERT && shift && !control) return ::SendMessageW(Handle(), WM_PASTE, 0, 0);
       }
       break;
     case WM_CUT:

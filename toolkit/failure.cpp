@@ -1,12 +1,15 @@
-// The text of the default failure report, worked out from a caught failure.
+// The default failure report: where a failure that escaped a handler goes, and its text.
 #include "toolkit/failure.h"
 
 #include <new>
+#include <utility>
 
 #include "toolkit/exception.h"
 #include "toolkit/text.h"
 
 namespace {
+
+TFailureReport g_report = nullptr;
 
 std::u16string OwnMessage(const std::exception& e) {
   if (auto* x = dynamic_cast<const Exception*>(&e)) return x->Message();
@@ -54,4 +57,11 @@ std::u16string FailureMessage(std::exception_ptr failure, bool& silent) {
 std::u16string WithFullStop(std::u16string text) {
   if (!text.empty() && text.back() > u'.') text += u'.';
   return text;
+}
+
+void SetFailureReport(TFailureReport report) noexcept { g_report = report; }
+
+void ReportFailure(std::exception_ptr failure) noexcept {
+  if (!g_report) std::terminate();
+  g_report(std::move(failure));
 }

@@ -175,8 +175,6 @@ TWheelRoute TForm::RouteMouseWheel(WPARAM wp, LPARAM lp) {
   return TWheelRoute::Handed;
 }
 
-void TForm::HandleFailure(std::exception_ptr failure) noexcept { Application->HandleException(std::move(failure)); }
-
 void TForm::ApplyDpi(UINT dpi) {
   TContainer::ApplyDpi(dpi);
   if (tooltip_) ::SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, Scale(kToolTipWidth));
@@ -184,6 +182,12 @@ void TForm::ApplyDpi(UINT dpi) {
 
 void TForm::RepaintAll() {
   ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+void TForm::CancelChildCapture() {
+  if (const HWND capture = ::GetCapture(); capture && ::IsChild(Handle(), capture)) {
+    ::SendMessageW(capture, WM_CANCELMODE, 0, 0);
+  }
 }
 
 void TForm::FocusFirst() {
@@ -249,6 +253,12 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         FocusFirst();
       }
       return 0;
+    case WM_CANCELMODE:
+      CancelChildCapture();
+      break;
+    case WM_ENABLE:
+      if (!wp) CancelChildCapture();
+      break;
     case WM_SETCURSOR:
       if (cursor_ && reinterpret_cast<HWND>(wp) == Handle() && LOWORD(lp) == HTCLIENT) {
         ::SetCursor(::LoadCursorW(nullptr, cursor_));

@@ -68,13 +68,14 @@ protected:
   // Hands a wheel turn that reached any window of this form to the window that has the focus,
   // when that is this form or one of its controls; with the focus elsewhere nothing acts on it.
   TWheelRoute RouteMouseWheel(WPARAM wp, LPARAM lp) override;
-  // The application's failure report.
-  void HandleFailure(std::exception_ptr failure) noexcept override;
 
 private:
   void PlaceFirstTime();
   RECT WindowRectFor(UINT dpi) const;
   void FocusFirst();
+  // A control of the window holding the mouse (a spin button held down) lets go: the window is
+  // being disabled, as a modal window or a box opens, or the system cancels modes.
+  void CancelChildCapture();
   // Draws the window and all its controls, frames included, anew: the colours have changed.
   void RepaintAll();
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "toolkit/scope_exit.h"
 #include "toolkit/text.h"
 #include "toolkit/wide.h"
 
@@ -245,8 +246,6 @@ void TsBaseSpinEdit::UpdateColumnState() {
   UpdateFormatRect();
 }
 
-LRESULT TsBaseSpinEdit::Paste() { return TsEdit::WndProc(WM_PASTE, 0, 0); }
-
 void TsBaseSpinEdit::Beep() { ::MessageBeep(MB_OK); }
 
 bool TsBaseSpinEdit::JumpToTabControl(WPARAM key) {
@@ -258,11 +257,51 @@ bool TsBaseSpinEdit::JumpToTabControl(WPARAM key) {
 }
 
 bool TsBaseSpinEdit::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  if (msg == WM_COMMAND && HIWORD(wp) == EN_CHANGE && setting_text_) {
-    result = 0;  // raised once the new text is in place
-    return true;
+  if (msg == WM_COMMAND && HIWORD(wp) == EN_CHANGE) {
+    if (setting_text_) {
+      result = 0;  // raised once the new text is in place
+      return true;
+    }
+    TextChanged();
   }
   return TsEdit::Reflect(msg, wp, lp, result);
+}
+
+TsBaseSpinEdit::TTextRoute TsBaseSpinEdit::RouteOf(UINT msg) const noexcept {
+  if (writing_) return TTextRoute::Taken;
+  switch (msg) {
+    case WM_CHAR:  // what the character filter lets through
+    case WM_IME_CHAR:
+    case WM_KEYDOWN:  // Delete; the keys that cut and paste are sent on as their messages
+    case WM_SYSKEYDOWN:
+    case WM_SYSCHAR:
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+      return TTextRoute::Taken;
+    case WM_SETTEXT:
+    case EM_REPLACESEL:
+      // The program's own writes come from this thread; another program's from its own.
+      return ::InSendMessage() ? TTextRoute::Arrived : TTextRoute::Taken;
+    default:
+      // WM_PASTE, an input method's composition, a menu that pastes by itself, whatever else.
+      return TTextRoute::Arrived;
+  }
+}
+
+void TsBaseSpinEdit::WriteText(std::wstring_view text) {
+  const bool outer = std::exchange(writing_, true);
+  const ScopeExit restore([this, outer] { writing_ = outer; });
+  SetText(text);
+}
+
+void TsBaseSpinEdit::TextChanged() {
+  if (route_ == TTextRoute::Arrived) {
+    arrived_ = true;
+  } else {
+    TextTaken();
+  }
 }
 
 bool TsBaseSpinEdit::PreTranslateKey(const MSG& msg) {
@@ -270,6 +309,24 @@ bool TsBaseSpinEdit::PreTranslateKey(const MSG& msg) {
 }
 
 LRESULT TsBaseSpinEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  const TTextRoute outer = route_;
+  route_ = RouteOf(msg);
+  ++depth_;
+  const ScopeExit restore([this, outer] {
+    route_ = outer;
+    --depth_;
+  });
+  const LRESULT result = FieldProc(msg, wp, lp);
+  // Judged once the edit is done with its text, never in the middle of its own handling.
+  if (depth_ == 1 && arrived_ && Handle()) {
+    arrived_ = false;
+    route_ = TTextRoute::Taken;
+    TextArrived();
+  }
+  return result;
+}
+
+LRESULT TsBaseSpinEdit::FieldProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_GETDLGCODE:
       // Characters and arrows, but not Tab and Enter: the window's navigation keeps those.
@@ -288,7 +345,11 @@ LRESULT TsBaseSpinEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       UpdateFormatRect();
       return result;
     }
-    case WM_CHAR: {
+    case WM_CHAR:
+    case WM_IME_CHAR: {
+      // Ctrl+V and Ctrl+X go through their messages whatever the edit does with them.
+      if (wp == 0x16) return ::SendMessageW(Handle(), WM_PASTE, 0, 0);
+      if (wp == 0x18) return ::SendMessageW(Handle(), WM_CUT, 0, 0);
       const std::u16string text = U16(Text());
       const auto [start, end] = Selection();
       const TCharContext context{EditorEnabled, AllowNegative, NegativeInRange(), text, start, end};
@@ -310,12 +371,15 @@ LRESULT TsBaseSpinEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       setting_text_ = true;
       const LRESULT result = TsEdit::WndProc(msg, wp, lp);
       setting_text_ = false;
-      if (Text() != before) Fire(OnChange, this);
+      if (Text() != before) {
+        TextChanged();
+        Fire(OnChange, this);
+      }
       return result;
     }
     case WM_PASTE:
-      return TextEditable() ? Paste() : 0;
     case WM_CUT:
+    case WM_CLEAR:
       if (!TextEditable()) return 0;
       break;
     case WM_SIZE:
@@ -350,7 +414,7 @@ void TsSpinEdit::Create(TContainer& parent, const TRect96& bounds, const TFontSp
                         const TSpinEditLayout& layout) {
   CreateField(parent, bounds, font,
               {.read_only = layout.ReadOnly, .numbers_only = layout.NumbersOnly, .alignment = layout.Alignment});
-  SetText(layout.Text);
+  WriteText(layout.Text);
   MinValue = layout.MinValue;
   MaxValue = layout.MaxValue;
   Increment = layout.Increment;
@@ -367,7 +431,7 @@ std::int32_t TsSpinEdit::Value() const { return Rules().ReadValue(U16(Text())); 
 
 void TsSpinEdit::SetValue(std::int32_t value) {
   if (Loading()) return;
-  SetText(Wide(Rules().ValueText(value)));
+  WriteText(Wide(Rules().ValueText(value)));
 }
 
 void TsSpinEdit::Step(std::int32_t notches, const TNotifyEvent& replacement) {
@@ -376,29 +440,37 @@ void TsSpinEdit::Step(std::int32_t notches, const TNotifyEvent& replacement) {
   } else if (replacement) {
     replacement(this);
   } else {
-    SetText(Wide(Rules().StepText(U16(Text()), notches)));
+    WriteText(Wide(Rules().StepText(U16(Text()), notches)));
   }
 }
 
 void TsSpinEdit::StepUp() { Step(1, OnUpClick); }
 void TsSpinEdit::StepDown() { Step(-1, OnDownClick); }
 
-void TsSpinEdit::DoExit() {
-  TsBaseSpinEdit::DoExit();
-  // Two writes, each raising its change: the lone minus or minus zero becomes "0" first.
-  if (IsBareMinusZero(U16(Text()))) SetText(L"0");
-  SetText(Wide(Rules().ExitText(U16(Text()))));
+void TsSpinEdit::DoEnter() {
+  wheel_.Reset();
+  TsBaseSpinEdit::DoEnter();
 }
 
-LRESULT TsSpinEdit::Paste() {
-  const std::int32_t kept = Value();
-  const LRESULT result = TsBaseSpinEdit::Paste();
-  // Unbounded on purpose: the bounds apply when the field is left.
-  if (!ParseIntegerText(U16(Text()))) SetText(Wide(DecimalText(kept)));
-  return result;
+void TsSpinEdit::DoExit() {
+  wheel_.Reset();
+  TsBaseSpinEdit::DoExit();
+  // Two writes, each raising its change: the lone minus or minus zero becomes "0" first.
+  if (IsBareMinusZero(U16(Text()))) WriteText(L"0");
+  WriteText(Wide(Rules().ExitText(U16(Text()))));
+}
+
+void TsSpinEdit::TextTaken() { kept_ = Value(); }
+
+void TsSpinEdit::TextArrived() {
+  if (!ParseIntegerText(U16(Text()))) WriteText(Wide(DecimalText(kept_)));
+  kept_ = Value();
 }
 
 bool TsSpinEdit::MouseWheel(WORD, int delta, POINT) {
-  if (!ReadOnly()) SetText(Wide(Rules().StepText(U16(Text()), delta / 120)));  // div truncates toward zero
+  // Whole notches step, with what earlier small turns left; the text is written in normal form
+  // even for less than one.
+  const std::int32_t notches = wheel_.Notches(delta);
+  if (!ReadOnly()) WriteText(Wide(Rules().StepText(U16(Text()), notches)));
   return true;  // handled also when read-only: the multi-line edit must not scroll
 }

@@ -132,8 +132,12 @@ protected:
   // A click on the up or the down button, or the Up or Down arrow key.
   virtual void UpClick() = 0;
   virtual void DownClick() = 0;
-  // WM_PASTE, once the paste guard has let it through.
-  virtual LRESULT Paste();
+  // The text has changed by typing, cutting or undoing, or by the program's own write: it is
+  // taken as it is.
+  virtual void TextTaken() {}
+  // The text has changed in any other way, and the edit is done with it: a paste, by any key or
+  // the menu, a text another program set, an input method's result. It is checked as a paste.
+  virtual void TextArrived() {}
   // Whether a minus sign is within the lower bound.
   virtual bool NegativeInRange() const { return true; }
   // The platform's default beep, for refused characters and steps on a read-only field.
@@ -144,8 +148,15 @@ protected:
   bool PreTranslateKey(const MSG& msg) override;
   bool SelectOnFocus(bool) const override { return AutoSelect; }
   bool TextEditable() const { return EditorEnabled && !ReadOnly(); }
+  // The field's own write of its text, taken as it is whatever message is being handled.
+  void WriteText(std::wstring_view text);
 
 private:
+  // How a change of the text that happens while a message is handled is taken.
+  enum class TTextRoute { Taken, Arrived };
+  TTextRoute RouteOf(UINT msg) const noexcept;
+  LRESULT FieldProc(UINT msg, WPARAM wp, LPARAM lp);
+  void TextChanged();
   // Tab or Enter with a target set: moves the focus there; false when no target is set.
   bool JumpToTabControl(WPARAM key);
   void LayoutColumn();
@@ -155,6 +166,12 @@ private:
   bool show_spin_buttons_ = true;
   bool loading_ = false;
   bool setting_text_ = false;
+  bool writing_ = false;
+  // The route of the innermost message being handled, how deep messages are nested, and whether
+  // a text arrived that is checked once the outermost one has ended.
+  TTextRoute route_ = TTextRoute::Taken;
+  int depth_ = 0;
+  bool arrived_ = false;
   TAlignment alignment_ = TAlignment::Left;
 };
 
@@ -195,12 +212,16 @@ public:
 
   TSpinRules Rules() const noexcept;
 
+  void DoEnter() override;
   void DoExit() override;
 
 protected:
   void UpClick() override { StepUp(); }
   void DownClick() override { StepDown(); }
-  LRESULT Paste() override;
+  // The value the last text taken read is kept; an arrived text that fails the integer-text rule
+  // is replaced by it, in decimal and unbounded (the bounds apply when the field is left).
+  void TextTaken() override;
+  void TextArrived() override;
   bool NegativeInRange() const override { return MinValue <= 0; }
   // A wheel turn that reached the field with the focus and that no OnMouseWheel handled: whole
   // notches step, and the text is written in normal form even for less than one.
@@ -208,4 +229,7 @@ protected:
 
 private:
   void Step(std::int32_t notches, const TNotifyEvent& replacement);
+
+  std::int32_t kept_ = 0;
+  TWheelRemainder wheel_;
 };

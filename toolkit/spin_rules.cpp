@@ -98,6 +98,14 @@ std::u16string TSpinRules::StepText(std::u16string_view text, std::int32_t notch
   return ValueText(StepValue(ReadValue(text), notches));
 }
 
+std::int32_t TWheelRemainder::Notches(std::int32_t delta) noexcept {
+  constexpr std::int64_t kNotch = 120;
+  if ((rest_ > 0 && delta < 0) || (rest_ < 0 && delta > 0)) rest_ = 0;
+  const std::int64_t total = std::int64_t{rest_} + delta;
+  rest_ = static_cast<std::int32_t>(total % kNotch);
+  return static_cast<std::int32_t>(total / kNotch);
+}
+
 bool IsBareMinusZero(std::u16string_view text) noexcept { return text == u"-0" || text == u"-"; }
 
 std::u16string TSpinRules::ExitText(std::u16string_view text) const {

@@ -43,6 +43,21 @@ struct TSpinRules {
   std::u16string ExitText(std::u16string_view text) const;
 };
 
+// The wheel distance a field has been turned by but has not stepped for yet. A high-resolution
+// wheel or a touchpad reports a notch (120) in several smaller distances, 30 each for instance,
+// which step only together. A turn the other way starts afresh; the field forgets the rest when
+// the focus moves.
+class TWheelRemainder {
+public:
+  // The whole notches of delta together with the rest kept, truncated toward zero; keeps what is
+  // left over.
+  std::int32_t Notches(std::int32_t delta) noexcept;
+  void Reset() noexcept { rest_ = 0; }
+
+private:
+  std::int32_t rest_ = 0;
+};
+
 // "-0" and a lone "-": the texts that leaving the field turns into "0".
 bool IsBareMinusZero(std::u16string_view text) noexcept;
 

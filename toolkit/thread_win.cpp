@@ -3,7 +3,9 @@
 #include "toolkit/thread_win.h"
 
 #include "toolkit/application_win.h"
+#include "toolkit/failure.h"
 #include "toolkit/system_error_win.h"
+#include "toolkit/window_win.h"
 
 TThread::TThread() {
   handle_.Reset(::CreateThread(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, nullptr));
@@ -28,9 +30,18 @@ DWORD WINAPI TThread::ThreadProc(void* param) {
   const bool free_self = self->FreeOnTerminate;
   if (self->OnTerminate) {
     try {
-      TApplication::Synchronize([self] { self->OnTerminate(self); });
+      TApplication::Synchronize([self] {
+        // A failure of the handler is reported on the GUI thread, where it runs, while this
+        // thread waits.
+        try {
+          if (FaultInjectionHook) FaultInjectionHook(*self, WM_NULL);
+          self->OnTerminate(self);
+        } catch (...) {
+          ReportFailure(std::current_exception());
+        }
+      });
     } catch (...) {
-      // A failure of the completion handler has nowhere to go from a worker thread.
+      // The handing over itself failed (no event to wait on): the handler cannot run.
     }
   }
   if (free_self) delete self;

@@ -1,8 +1,8 @@
 // A window timer: ticks every Interval milliseconds while it is enabled and has a handler.
 #include "toolkit/timer_win.h"
 
-#include "toolkit/application_win.h"
 #include "toolkit/exception.h"
+#include "toolkit/failure.h"
 #include "toolkit/window_win.h"
 
 namespace {
@@ -54,9 +54,10 @@ LRESULT CALLBACK TTimer::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_TIMER && wp == kTimerId) {
     if (auto* self = reinterpret_cast<TTimer*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA))) {
       try {
+        if (FaultInjectionHook) FaultInjectionHook(*self, WM_TIMER);
         Fire(self->on_timer_, self);
       } catch (...) {
-        Application->HandleException(std::current_exception());
+        ReportFailure(std::current_exception());
       }
     }
     return 0;

@@ -10,10 +10,12 @@
 
 #include "toolkit/dc_win.h"
 #include "toolkit/exception.h"
+#include "toolkit/failure.h"
 #include "toolkit/secure_wipe.h"
 #include "toolkit/system_library_win.h"
 
 std::function<bool(HWND hwnd, const std::wstring& name)> AnnotateAccessibleNameOverride;
+std::function<void(TObject& target, UINT msg)> FaultInjectionHook;
 
 namespace {
 
@@ -188,13 +190,6 @@ TWheelRoute TWinControl::RouteMouseWheel(WPARAM wp, LPARAM lp) {
   return parent_ ? parent_->RouteMouseWheel(wp, lp) : TWheelRoute::Own;
 }
 
-void TWinControl::HandleFailure(std::exception_ptr failure) noexcept {
-  // Every tree of controls stands in a form, which reports the failure; with none, nobody could,
-  // and a failure must never unwind through the window system.
-  if (!parent_) std::terminate();
-  parent_->HandleFailure(std::move(failure));
-}
-
 bool TWinControl::SetAccessibleName(const std::wstring& name) {
   accessible_name_ = name;
   annotated_ = AnnotateAccessibleName(handle_, name);
@@ -271,11 +266,13 @@ LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   const HWND hwnd = handle_;
   LRESULT result = 0;
   try {
+    if (FaultInjectionHook) FaultInjectionHook(*this, msg);
     result = msg == WM_MOUSEWHEEL ? MouseWheelMessage(wp, lp) : WndProc(msg, wp, lp);
     if (msg == WM_SETFOCUS && handle_) FocusReceived(this);
   } catch (...) {
-    // A failure must never unwind through the window system: report it and carry on.
-    HandleFailure(std::current_exception());
+    // A failure must never unwind through the window system: report it and carry on. Every
+    // window reaches the report, also one without a form above it.
+    ReportFailure(std::current_exception());
   }
   if (msg == WM_NCDESTROY) {
     if (annotated_) ClearAccessibleName(hwnd);
@@ -375,7 +372,9 @@ void TContainer::Paint() {
   const RECT& invalid = paint.Invalid();
   for (TGraphicControl* g : graphics_) {
     RECT r = g->ScaledBounds(), overlap;
-    if (g->Visible() && ::IntersectRect(&overlap, &r, &invalid)) g->Paint(mem.Get(), r);
+    if (!g->Visible() || !::IntersectRect(&overlap, &r, &invalid)) continue;
+    if (FaultInjectionHook) FaultInjectionHook(*g, WM_PAINT);
+    g->Paint(mem.Get(), r);
   }
   ::BitBlt(paint.Get(), invalid.left, invalid.top, invalid.right - invalid.left, invalid.bottom - invalid.top, mem.Get(),
            invalid.left, invalid.top, SRCCOPY);

@@ -72,6 +72,12 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC proc, UINT style = 0, HCUR
 // accessibility takes no annotations.
 extern std::function<bool(HWND hwnd, const std::wstring& name)> AnnotateAccessibleNameOverride;
 
+// Called as a handler of the toolkit is about to run, with the object whose handler it is and the
+// message: a window's message, WM_PAINT for a windowless control, WM_TIMER for a timer's tick,
+// WM_NULL for a worker's completion. What it throws is that handler's failure. Unset in the
+// program; the test build sets it to make any kind of handler fail on request.
+extern std::function<void(TObject& target, UINT msg)> FaultInjectionHook;
+
 // A control with a window of its own: either of a class of the toolkit or a subclassed system
 // control. It stores itself in a property of its window, so messages find their object.
 class TWinControl : public TObject {
@@ -156,8 +162,6 @@ protected:
   virtual void FocusReceived(TWinControl* control);
   // A wheel turn reached this window or one below it.
   virtual TWheelRoute RouteMouseWheel(WPARAM wp, LPARAM lp);
-  // A failure escaped a message handler of this window or of one below it.
-  virtual void HandleFailure(std::exception_ptr failure) noexcept;
 
   static void RegisterToolkitClass(const wchar_t* class_name, UINT style, HCURSOR cursor);
 

@@ -2,9 +2,14 @@
 // paste and cut, focus moves, the spin buttons with their repeat timer.
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
+#include <cwchar>
+#include <functional>
 #include <string>
+#include <vector>
 #include <stdexcept>
+#include <thread>
 
 #include "toolkit/spin_edit_win.h"
 #include "tests/win_test_support.h"
@@ -254,20 +259,36 @@ TEST_F(NegativeSpinEditTest, LeavingTheFieldMakesTheMinusSignsZeroAndBoundsTheRe
 }
 
 TEST_F(SpinEditTest, TheWheelStepsByWholeNotchesAndRewritesTheText) {
+  // Each row starts with the focus just arrived; its turns then follow one another.
   const struct {
     std::wstring text;
-    int delta;
+    std::vector<int> deltas;
     std::wstring expected;
   } cases[] = {
-      {L"7", 240, L"9"}, {L"7", -120, L"6"}, {L"7", 60, L"7"},   {L"", 60, L"1"},   {L"007", 60, L"7"},
-      {L"007", 119, L"7"}, {L"5", -239, L"4"}, {L"5", -600, L"1"}, {L"2147483647", 120, L"1"},
+      {L"7", {240}, L"9"},    {L"7", {-120}, L"6"},        {L"7", {60}, L"7"},
+      {L"", {60}, L"1"},      {L"007", {60}, L"7"},        {L"007", {119}, L"7"},
+      {L"5", {-239}, L"4"},   {L"5", {-600}, L"1"},        {L"2147483647", {120}, L"1"},
+      {L"7", {30, 30, 30}, L"7"},  {L"7", {30, 30, 30, 30}, L"8"},  {L"7", {60, 60, 60, 60}, L"9"},
+      {L"7", {-30, -30, -30, -30}, L"6"},  {L"7", {90, -30, -30, -30}, L"7"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << std::string(c.text.begin(), c.text.end()) << " " << c.delta);
+    SCOPED_TRACE(testing::Message() << std::string(c.text.begin(), c.text.end()) << " "
+                                    << testing::PrintToString(c.deltas));
+    LeaveAndReturn();
+    spin().SetFocus();
+    app.ProcessMessages();
     SetText(c.text);
-    EXPECT_EQ(Wheel(c.delta), 0) << "the message counts as handled";
+    for (int delta : c.deltas) EXPECT_EQ(Wheel(delta), 0) << "the message counts as handled";
     EXPECT_EQ(spin().Text(), c.expected);
   }
+  // What small turns left is forgotten when the focus moves.
+  SetText(L"7");
+  Wheel(90);
+  LeaveAndReturn();
+  spin().SetFocus();
+  app.ProcessMessages();
+  Wheel(30);
+  EXPECT_EQ(spin().Text(), L"7");
 }
 
 TEST_F(SpinEditTest, TheWheelIsOfferedToTheFieldAndItsParentsFirst) {
@@ -359,6 +380,127 @@ TEST_F(SpinEditTest, APasteThatFailsTheRuleRestoresTheKeptValue) {
   EXPECT_EQ(spin().Text(), L"0");
   LeaveAndReturn();
   EXPECT_EQ(spin().Text(), L"1");
+}
+
+// Every way a text can reach the field other than typing is checked as a paste: "abc" over the
+// selected 12 gives 12 back, "34" stays. Typing, cutting and the program's own writes are not.
+TEST_F(SpinEditTest, EveryRouteOfAPasteOrAnOutsideTextIsChecked) {
+  enum class How { CtrlV, ShiftInsert, Menu, SetTextFromAnotherThread, ReplaceFromAnotherThread, ImeChar };
+  const struct {
+    const char* what;
+    How how;
+  } routes[] = {
+      {"Ctrl+V", How::CtrlV},
+      {"Shift+Insert", How::ShiftInsert},
+      {"the context menu's Paste", How::Menu},
+      {"WM_SETTEXT from another thread", How::SetTextFromAnotherThread},
+      {"EM_REPLACESEL from another thread", How::ReplaceFromAnotherThread},
+      {"an input method's characters", How::ImeChar},
+  };
+  for (const auto& r : routes) {
+    for (const wchar_t* text : {L"abc", L"34"}) {
+      SCOPED_TRACE(testing::Message() << r.what << " " << std::string(text, text + std::wcslen(text)));
+      SetText(L"12");
+      spin().SetFocus();
+      spin().SelectAll();
+      PutOnClipboard(text);
+      switch (r.how) {
+        case How::CtrlV: PressKey(app, 'V', false, VK_CONTROL); break;
+        case How::ShiftInsert: PressKey(app, VK_INSERT, true); break;
+        case How::Menu: {
+          // The menu runs its own loop: its keys are posted before it opens. Undo, Cut, Copy, Paste.
+          for (WPARAM key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(field(), WM_KEYDOWN, key, 1);
+          SendMessageW(field(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(field()), MAKELPARAM(-1, -1));
+          app.ProcessMessages();
+          break;
+        }
+        case How::SetTextFromAnotherThread:
+        case How::ReplaceFromAnotherThread: {
+          const UINT msg = r.how == How::SetTextFromAnotherThread ? WM_SETTEXT : EM_REPLACESEL;
+          const HWND target = field();
+          std::atomic<bool> sent = false;
+          std::thread sender([&] {
+            SendMessageW(target, msg, TRUE, reinterpret_cast<LPARAM>(text));
+            sent = true;
+          });
+          PumpUntil([&] { return sent.load(); });
+          sender.join();
+          break;
+        }
+        case How::ImeChar:
+          // Taken by the edit or turned into WM_CHAR by the window's default handling.
+          for (const wchar_t* c = text; *c; ++c) SendMessageW(field(), WM_IME_CHAR, *c, 1);
+          app.ProcessMessages();
+          break;
+      }
+      EXPECT_EQ(spin().Text(), std::wstring(text) == L"abc" ? L"12" : L"34");
+    }
+  }
+  SetText(L"12");
+  spin().SelectAll();
+  PressKey(app, VK_DELETE, true);
+  EXPECT_EQ(spin().Text(), L"") << "Shift+Del cuts, unchecked";
+  PressKey(app, VK_INSERT, true);
+  EXPECT_EQ(spin().Text(), L"12") << "and Shift+Insert pastes it back";
+}
+
+// A failure in any window of the field, its spin-button column included, reaches the report and
+// the field goes on working.
+TEST_F(SpinEditTest, AFailureInTheFieldOrItsColumnReachesTheReport) {
+  const struct {
+    const char* what;
+    std::function<void()> fail;
+  } cases[] = {
+      {"the click on the release", [&] {
+         spin().OnUpClick = [](TObject*) { throw Exception(u"Click failed"); };
+         MouseDown(spin().Button.UpButton);
+         MouseUp(spin().Button.UpButton);
+         spin().OnUpClick = nullptr;
+       }},
+      {"the column's paint", [&] {
+         FaultInjectionHook = [&](TObject& target, UINT msg) {
+           if (&target == &spin().Button && msg == WM_PAINT) throw Exception(u"Paint failed");
+         };
+         InvalidateRect(column(), nullptr, FALSE);
+         UpdateWindow(column());
+         FaultInjectionHook = nullptr;
+       }},
+      {"the field's paint", [&] {
+         FaultInjectionHook = [&](TObject& target, UINT msg) {
+           if (&target == &spin() && msg == WM_PAINT) throw Exception(u"Paint failed");
+         };
+         InvalidateRect(field(), nullptr, FALSE);
+         UpdateWindow(field());
+         FaultInjectionHook = nullptr;
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    boxes.clear();
+    c.fail();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Tarvelin");
+    EXPECT_TRUE(boxes[0].text == L"Click failed." || boxes[0].text == L"Paint failed.") << boxes[0].text.c_str();
+    SetText(L"7");
+    MouseDown(spin().Button.UpButton);
+    MouseUp(spin().Button.UpButton);
+    EXPECT_EQ(spin().Text(), L"8");
+  }
+}
+
+// A modal window or a box disables the form: a button held down lets go and stops repeating.
+TEST_F(SpinEditTest, DisablingTheFormEndsThePressOfAHeldButton) {
+  SetText(L"10");
+  MouseDown(spin().Button.UpButton);
+  ASSERT_EQ(GetCapture(), column());
+  const std::vector<HWND> disabled = TApplication::DisableTaskWindows(nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_FALSE(spin().Button.UpButton.Down());
+  EXPECT_FALSE(spin().Button.UpButton.RepeatTimer()->Counting());
+  PumpFor(600);
+  TApplication::EnableWindows(disabled);
+  MouseUp(spin().Button.UpButton);
+  EXPECT_EQ(spin().Text(), L"10") << "no repeat and no click on the release";
 }
 
 TEST_F(SpinEditTest, PasteAndCutNeedAnEditableField) {

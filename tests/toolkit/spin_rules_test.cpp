@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "toolkit/text.h"
 
@@ -53,8 +54,9 @@ TEST(IntegerText, LongTextsAreReadWithoutOverflow) {
   EXPECT_EQ(ParseIntegerText(std::u16string(10000, u'0')), 0);
   EXPECT_EQ(ParseIntegerText(std::u16string(10000, u'0') + u"42"), 42);
   EXPECT_EQ(ParseIntegerText(std::u16string(10000, u'9')), std::nullopt);
-  EXPECT_EQ(ParseIntegerText(u"$" + std::u16string(10000, u'0') + u"ABCDEF01"), static_cast<std::int32_t>(0xABCDEF01));
-  EXPECT_EQ(ParseIntegerText(u"$" + std::u16string(10000, u'f')), std::nullopt);
+  EXPECT_EQ(ParseIntegerText(std::u16string(u"$").append(10000, u'0').append(u"ABCDEF01")),
+            static_cast<std::int32_t>(0xABCDEF01));
+  EXPECT_EQ(ParseIntegerText(std::u16string(u"$").append(10000, u'f')), std::nullopt);
   EXPECT_EQ(ParseIntegerText(std::u16string(10000, u' ') + u"7"), 7);
 }
 
@@ -176,6 +178,36 @@ TEST(SpinRules, LeavingTheFieldFixesTheSignThenTheBounds) {
   EXPECT_EQ(unbounded.ExitText(u""), u"");
   const TSpinRules no_negative{.AllowNegative = false};
   EXPECT_EQ(no_negative.ExitText(u"-7"), u"0");
+}
+
+TEST(WheelRemainder, SmallTurnsStepTogetherAndATurnBackStartsAfresh) {
+  const struct {
+    std::vector<std::int32_t> deltas;
+    std::vector<std::int32_t> notches;
+  } cases[] = {
+      {{120}, {1}},
+      {{240}, {2}},
+      {{60}, {0}},
+      {{-119}, {0}},
+      {{30, 30, 30, 30}, {0, 0, 0, 1}},
+      {{30, 30, 30, 30, 30, 30, 30, 30}, {0, 0, 0, 1, 0, 0, 0, 1}},
+      {{-30, -30, -30, -30}, {0, 0, 0, -1}},
+      {{90, 90}, {0, 1}},  // the rest, 60, carries on
+      {{200, 100}, {1, 1}},
+      {{90, -30, -90}, {0, 0, -1}},  // the other way drops the 90
+      {{-90, 120}, {0, 1}},
+      {{32767, -32768}, {273, -273}},
+  };
+  for (const auto& c : cases) {
+    TWheelRemainder wheel;
+    std::vector<std::int32_t> got;
+    for (std::int32_t d : c.deltas) got.push_back(wheel.Notches(d));
+    EXPECT_EQ(got, c.notches) << testing::PrintToString(c.deltas);
+  }
+  TWheelRemainder wheel;
+  wheel.Notches(90);
+  wheel.Reset();
+  EXPECT_EQ(wheel.Notches(30), 0) << "a reset forgets the rest";
 }
 
 TEST(CharFilter, JudgesEveryKindOfCharacter) {
