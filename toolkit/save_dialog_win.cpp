@@ -12,6 +12,24 @@ struct HookData {
   TSaveTextFileDialog* dialog;
 };
 
+// How long the dialog lets the window system settle after its overwrite prompt closed.
+constexpr DWORD kPromptSettleMs = 150;
+
+// The dialog is about to end right after its overwrite prompt closed. The focus that returns
+// from the prompt to the dialog may still be on its way from the window manager (an X window
+// manager under Wine hands it over asynchronously): if it arrives once the dialog is gone, it
+// falls to no window at all, and keys go nowhere until a click. Waiting a moment lets it land
+// while the dialog still exists, so that it passes on to the windows below as the dialog ends.
+// Only the window system's own notifications are handled meanwhile, no input, so nothing else
+// reaches the dialog.
+void LetThePromptsFocusSettle() {
+  const ULONGLONG deadline = ::GetTickCount64() + kPromptSettleMs;
+  for (ULONGLONG now = ::GetTickCount64(); now < deadline; now = ::GetTickCount64()) {
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_POSTMESSAGE | QS_SENDMESSAGE, 0);
+    ::Sleep(5);
+  }
+}
+
 UINT_PTR CALLBACK Hook(HWND child, UINT msg, WPARAM, LPARAM lp) {
   if (msg == WM_INITDIALOG) {
     ::SetWindowLongPtrW(child, GWLP_USERDATA, reinterpret_cast<const OPENFILENAMEW*>(lp)->lCustData);
@@ -26,6 +44,12 @@ UINT_PTR CALLBACK Hook(HWND child, UINT msg, WPARAM, LPARAM lp) {
       ::SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (data && data->dialog->OnShown) data->dialog->OnShown(dialog);
+  } else if (msg == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lp)->code == CDN_FILEOK) {
+    // The name is confirmed, after the overwrite prompt when there was one: an existing file.
+    const OPENFILENAMEW& ofn = *reinterpret_cast<const OFNOTIFYW*>(lp)->lpOFN;
+    if ((ofn.Flags & OFN_OVERWRITEPROMPT) && ::GetFileAttributesW(ofn.lpstrFile) != INVALID_FILE_ATTRIBUTES) {
+      LetThePromptsFocusSettle();
+    }
   }
   return 0;
 }

@@ -1,0 +1,75 @@
+#!/bin/bash
+# The keyboard comes back to the main window after every modal step a user takes, as the window
+# manager sees it: after a new password file, a cancelled dialog, About, and an existing file
+# confirmed in the overwrite prompt. After each, the X focus is on the main window and a typed
+# Tab reaches it (the focus moves to the next control). Needs a window manager: without one no
+# Wine window gets the keyboard anyway.
+. "$(dirname "$0")/e2e_lib.sh"
+
+work=$TARVELIN_BUILD/e2e-focus-$$
+rm -rf "$work"
+mkdir -p "$work"
+trap 'rm -rf "$work" "$probe_out"' EXIT
+
+# The password-file dialog up to the save dialog, which gets path.
+save_as() {
+  click_client "$window" 178 101 524 136
+  local dialog
+  dialog=$(wait_window '^Соханение файла паролей$' 10) || fail "no password-file dialog"
+  sleep 1  # mapped is not yet placed and shown: a click now may miss the button
+  click_client "$dialog" 73 51 482 73  # "Выбрать файл"
+  probe save-as "$1"
+}
+
+new_file() { save_as "$(winpath "$work/new.txt")"; }
+overwrite() {
+  echo old >"$work/old.txt"
+  save_as "$(winpath "$work/old.txt")"
+  # The prompt takes the focus from the save dialog; "y" answers Yes.
+  local prompt
+  prompt=$(wait_window '^(Error|Save As|Сохранить как)$' 10) || fail "no overwrite prompt"
+  sleep 0.5
+  xdotool key y
+}
+cancel() {
+  click_client "$window" 178 101 524 136
+  local dialog
+  dialog=$(wait_window '^Соханение файла паролей$' 10) || fail "no password-file dialog"
+  sleep 1
+  click_client "$dialog" 421 51 482 73  # "Закрыть"
+}
+about() {
+  click_client "$window" 342 101 524 136
+  wait_window '^О программе$' 10 >/dev/null || fail "no About window"
+  sleep 0.5
+  xdotool key Return
+}
+
+# Waits until the X focus is on the main window, then types Tab and sees the focus move.
+expect_keyboard_back() {
+  local name=$1 focused=
+  for _ in $(seq 50); do
+    focused=$(xdotool getwindowfocus getwindowname 2>/dev/null || true)
+    [ "$focused" = "Tarvelin FREE 1.12" ] && break
+    sleep 0.1
+  done
+  [ "$focused" = "Tarvelin FREE 1.12" ] || fail "$name: the keyboard is on '$focused', not on the main window"
+  probe state
+  local before after
+  before=$(seen focus)
+  xdotool key Tab
+  sleep 0.3
+  probe state
+  after=$(seen focus)
+  [ "$after" != "$before" ] || fail "$name: a typed Tab did not move the focus from $before"
+  echo "ok: $name: the keyboard is back ($before -> $after)"
+}
+
+start_program
+for step in new_file cancel about overwrite; do
+  "$step"
+  expect_keyboard_back "$step"
+done
+[ "$(wc -l <"$work/old.txt")" = 100 ] || fail "the confirmed file was not replaced"
+probe close
+wait_exit 15 || fail "the program did not end"
