@@ -14,6 +14,11 @@ namespace {
 const wchar_t kFormClass[] = L"TarvelinForm";
 // The tooltips' widest line, at 96 dpi.
 constexpr int kToolTipWidth = 420;
+// A tooltip sizes itself by measuring its text, but a font may draw a line wider than it measures
+// it: under Wine, Tahoma is drawn by a substitute whose Cyrillic runs about 1 % longer than it
+// measures, and the tooltip's text rectangle cut off the last letters of a line. The text is
+// drawn unclipped, with room for that at the right: 2 % of the widest line, at 96 dpi.
+constexpr int kToolTipSlack = kToolTipWidth / 50;
 
 DWORD FormStyle() { return WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN; }
 
@@ -146,7 +151,7 @@ void TForm::AddToolTip(TWinControl& control, const std::wstring& text) {
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
                                      ::GetModuleHandleW(nullptr), nullptr));
     if (!tooltip_) throw EOutOfResources(u"Cannot create a window");
-    ::SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, Scale(kToolTipWidth));
+    ScaleToolTips();
   }
   TTTOOLINFOW info{};
   info.cbSize = sizeof info;
@@ -177,7 +182,13 @@ TWheelRoute TForm::RouteMouseWheel(WPARAM wp, LPARAM lp) {
 
 void TForm::ApplyDpi(UINT dpi) {
   TContainer::ApplyDpi(dpi);
-  if (tooltip_) ::SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, Scale(kToolTipWidth));
+  if (tooltip_) ScaleToolTips();
+}
+
+void TForm::ScaleToolTips() {
+  ::SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, Scale(kToolTipWidth));
+  RECT margin{0, 0, Scale(kToolTipSlack), 0};
+  ::SendMessageW(tooltip_.Get(), TTM_SETMARGIN, 0, reinterpret_cast<LPARAM>(&margin));
 }
 
 void TForm::RepaintAll() {
@@ -259,6 +270,14 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ENABLE:
       if (!wp) CancelChildCapture();
       break;
+    case WM_NOTIFY: {
+      auto* draw = reinterpret_cast<NMTTCUSTOMDRAW*>(lp);
+      if (tooltip_ && draw->nmcd.hdr.hwndFrom == tooltip_.Get() && draw->nmcd.hdr.code == NM_CUSTOMDRAW) {
+        if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) draw->uDrawFlags |= DT_NOCLIP;
+        return CDRF_DODEFAULT;
+      }
+      break;
+    }
     case WM_SETCURSOR:
       if (cursor_ && reinterpret_cast<HWND>(wp) == Handle() && LOWORD(lp) == HTCLIENT) {
         ::SetCursor(::LoadCursorW(nullptr, cursor_));

@@ -73,6 +73,8 @@ private:
   void PlaceFirstTime();
   RECT WindowRectFor(UINT dpi) const;
   void FocusFirst();
+  // The tooltips' widest line and the room at the right of their lines, for the current dpi.
+  void ScaleToolTips();
   // A control of the window holding the mouse (a spin button held down) lets go: the window is
   // being disabled, as a modal window or a box opens, or the system cancels modes.
   void CancelChildCapture();

@@ -146,6 +146,55 @@ TEST_F(MainFormTest, OnlyTheFourButtonsHaveTooltips) {
   EXPECT_EQ(found, expected);
 }
 
+// Each tooltip shows its whole text, as the font draws it: the last letter of every line stands
+// clear of the tooltip's right edge (printed on a wider page, nothing beyond the edge either).
+TEST_F(MainFormTest, EveryTooltipShowsItsWholeText) {
+  ShowActive(*form);
+  const HWND tips = form->ToolTipWindow();
+  for (TsButton* button : {&form->BtnGen, &form->BtnGenFile, &form->BtnAbout, &form->BtnExit}) {
+    SCOPED_TRACE(testing::Message() << button->Text().size() << " characters");
+    RECT b;
+    GetWindowRect(button->Handle(), &b);
+    // The pointer comes to rest over the button: the tooltip shows after its delay.
+    SetCursorPos((b.left + b.right) / 2, (b.top + b.bottom) / 2);
+    SendMessageW(button->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM((b.right - b.left) / 2, (b.bottom - b.top) / 2));
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(tips) != FALSE; }, 3000));
+    RECT client;
+    GetClientRect(tips, &client);
+    // Printed on a page wider than the tooltip, in a colour the tooltip never paints.
+    const COLORREF page = RGB(1, 2, 3);
+    const int width = client.right + 64;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, client.bottom);
+    ReleaseDC(nullptr, screen);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    const RECT all{0, 0, width, client.bottom};
+    HBRUSH brush = CreateSolidBrush(page);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    SendMessageW(tips, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    const COLORREF background = GetPixel(dc, 0, 0);
+    int last_ink = -1;
+    for (int x = 0; x < width; ++x) {
+      for (int y = 0; y < client.bottom; ++y) {
+        const COLORREF c = GetPixel(dc, x, y);
+        if (c != page && c != background) last_ink = x;
+      }
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    EXPECT_GT(last_ink, client.right / 2);
+    // A letter cut off by the text's rectangle leaves ink up to its edge, 2 px inside the border.
+    EXPECT_LT(last_ink, client.right - 4) << "the text runs to the edge of a tooltip " << client.right << " wide";
+    SendMessageW(button->Handle(), WM_MOUSELEAVE, 0, 0);
+    SendMessageW(tips, TTM_POP, 0, 0);
+    SetCursorPos(0, 0);
+    SendMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+  }
+}
+
 TEST_F(MainFormTest, FirstFocusAndTheTabOrder) {
   ASSERT_EQ(GetFocus(), form->EditMask.Handle());
   EXPECT_EQ(form->EditMask.Selection(), (std::pair<int, int>{0, 62})) << "the whole alphabet is selected";
