@@ -114,6 +114,7 @@ std::vector<Case> Cases() {
       {"length negative", Head("HTTP/1.1 200 OK\r\nContent-Length: -1") + "abc", true, {}, 200, true, "abc"},
       {"length empty", Head("HTTP/1.1 200 OK\r\nContent-Length:") + "abc", true, {}, 200, true, "abc"},
       {"length beyond 63 bits", Head("HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999") + "abc", true, {}, 200, true, "abc"},
+      {"length of 2^63 - 1", Head("HTTP/1.1 200 OK\r\nContent-Length: 9223372036854775807") + "abc", true, kClosed, 0, false, "abc"},
       {"length broken off", Head("HTTP/1.1 200 OK\r\nContent-Length: 10") + "1234", true, kClosed, 0, false, "1234"},
       {"2 GiB announced, short body", Head("HTTP/1.1 200 OK\r\nContent-Length: 2147483648") + "short", true, kClosed, 0, false, "short"},
       {"first Content-Length counts", Head("HTTP/1.1 200 OK\r\nContent-Length: 3\r\ncontent-length: 5") + "abcde", false, {}, 200, true, "abc"},
@@ -149,6 +150,7 @@ std::vector<Case> Cases() {
       {"chunk size with leading zeros", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "00000000000000000005\r\nhello\r\n0\r\n\r\n", false, {}, 200, true, "hello"},
       {"chunk size not a number ends the body", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "zz\r\nhello\r\n", false, {}, 200, true, ""},
       {"chunk size with the top bit set ends the body", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "8000000000000000\r\n\r\n", false, {}, 200, true, ""},
+      {"chunk size of 16 digits, the top bit clear", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "7fffffffffffffff\r\nabc", true, kClosed, 0, false, "abc"},
       {"chunk size of 17 digits ends the body", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "10000000000000000\r\n\r\n", false, {}, 200, true, ""},
       {"chunk size beyond 32 bits", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "100000000\r\nabc", true, kClosed, 0, false, "abc"},
       {"chunked broken in a chunk", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "5\r\nhel", true, kClosed, 0, false, "hel"},
@@ -158,6 +160,9 @@ std::vector<Case> Cases() {
 
       // Header block.
       {"continuation joins with one blank", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip,\r\n\t  chunked") + "2\r\nhi\r\n0\r\n\r\n", false, {}, 200, true, "hi"},
+      // A blank joins the parts, so a length continued on the next line is no number.
+      {"continuation joins with a blank", Head("HTTP/1.1 200 OK\r\nContent-Length: 1\r\n 2") + "abcdefghijklmn", true, {}, 200, true, "abcdefghijklmn"},
+      {"continuation of blanks only adds nothing", Head("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n \t ") + "himore", true, {}, 200, true, "hi"},
       {"continuation of an ignored header", Head("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nContent-Length: 7\r\n 9") + "hi", false, {}, 200, true, "hi"},
       {"line without a colon", Head("HTTP/1.1 200 OK\r\nnonsense\r\nContent-Length: 1") + "!", false, {}, 200, true, "!"},
       {"a bare name shadows no header", Head("HTTP/1.1 200 OK\r\nContent-Length\r\nContent-Length: 3") + "abcdef", false, {}, 200, true, "abc"},
@@ -225,6 +230,7 @@ std::vector<Case> Cases() {
       {"401", Head("HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"x\"\r\nContent-Length: 4") + "deny", false, {}, 401, false, "", u"deny"},
       {"407", Head("HTTP/1.1 407 Proxy Authentication Required\r\nContent-Length: 1") + "p", false, {}, 407, false, "", u"p"},
       {"code not a number", Head("HTTP/1.1 abc Bad\r\nContent-Length: 0"), false, {}, -1, false, ""},
+      {"code of nine digits", Head("HTTP/1.1 999999999 Odd\r\nContent-Length: 0"), false, {}, 999999999, false, ""},
       {"no code", Head("HTTP/1.1\r\nContent-Length: 0"), false, {}, -1, false, ""},
       {"not HTTP at all", "garbage\n", true, {}, -1, false, ""},
   };

@@ -25,6 +25,7 @@ TEST(HttpUrl, Parts) {
       {u"http://user:secret@h:81/x", u"http", u"user", u"secret", u"h", u"81", u"/", u"x", u"", false, false, u"/x"},
       {u"http://a@b@h/x", u"http", u"a@b", u"", u"h", u"", u"/", u"x", u"", false, false, u"/x"},
       {u"http://[::1]:8080/x", u"http", u"", u"", u"::1", u"8080", u"/", u"x", u"", false, true, u"/x"},
+      {u"http://[]/x", u"http", u"", u"", u"", u"", u"/", u"x", u"", false, true, u"/x"},
       {u"http://[fe80::1]/x", u"http", u"", u"", u"fe80::1", u"", u"/", u"x", u"", false, true, u"/x"},
       {u"http://h/doc#part", u"http", u"", u"", u"h", u"", u"/", u"doc", u"", false, false, u"/doc"},
       {u"http://h/a#b/c", u"http", u"", u"", u"h", u"", u"/a#b/", u"c", u"", false, false, u"/a#b/c"},
