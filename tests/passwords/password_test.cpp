@@ -222,15 +222,19 @@ TEST(UnbiasedDrawSource, RefillsInBlocksOf1KiB) {
 }
 
 TEST(UnbiasedDrawSource, WipeClearsTheRandomBytesAndTheNextDrawTakesFreshOnes) {
-  ScriptedSource source({0xFF});
-  std::vector<std::uint32_t> out(3);
-  source.DrawMany(62, out);
-  ASSERT_EQ(source.refills, 1);
-  source.Wipe();
-  EXPECT_TRUE(std::all_of(source.last_block.begin(), source.last_block.end(), [](std::uint8_t b) { return b == 0; }));
-  source.DrawMany(62, out);
-  EXPECT_EQ(source.refills, 2) << "the numbers left of the first word went with the wipe";
-  EXPECT_EQ(out[0], 61u) << "drawn from the script's bytes, not from the cleared block";
+  // 62 rejects the all-zero word of a cleared block, 256 would hand out its zeros.
+  for (const std::uint32_t range : {62u, 256u}) {
+    SCOPED_TRACE(range);
+    ScriptedSource source({0xFF});
+    std::vector<std::uint32_t> out(3);
+    source.DrawMany(range, out);
+    ASSERT_EQ(source.refills, 1);
+    source.Wipe();
+    EXPECT_TRUE(std::all_of(source.last_block.begin(), source.last_block.end(), [](std::uint8_t b) { return b == 0; }));
+    source.DrawMany(range, out);
+    EXPECT_EQ(source.refills, 2) << "the numbers left of the first word went with the wipe";
+    EXPECT_EQ(out[0], range - 1) << "drawn from the script's bytes, not from the cleared block";
+  }
 }
 
 // An allocator that checks, when a buffer is given back, that nothing of it is left but zeros.
