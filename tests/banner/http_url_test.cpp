@@ -23,6 +23,7 @@ TEST(HttpUrl, Parts) {
       {u"http://h:8080/a/b/c.txt?x=1&y=2", u"http", u"", u"", u"h", u"8080", u"/a/b/", u"c.txt", u"x=1&y=2", true, false, u"/a/b/c.txt?x=1&y=2"},
       {u"http:\\\\h\\dir\\file", u"http", u"", u"", u"h", u"", u"/dir/", u"file", u"", false, false, u"/dir/file"},
       {u"http://user:secret@h:81/x", u"http", u"user", u"secret", u"h", u"81", u"/", u"x", u"", false, false, u"/x"},
+      {u"http://h:b:81/x", u"http", u"", u"", u"h:b", u"81", u"/", u"x", u"", false, false, u"/x"},
       {u"http://a@b@h/x", u"http", u"a@b", u"", u"h", u"", u"/", u"x", u"", false, false, u"/x"},
       {u"http://[::1]:8080/x", u"http", u"", u"", u"::1", u"8080", u"/", u"x", u"", false, true, u"/x"},
       {u"http://[]/x", u"http", u"", u"", u"", u"", u"/", u"x", u"", false, true, u"/x"},
