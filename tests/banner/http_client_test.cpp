@@ -36,6 +36,7 @@ TEST(HttpClient, RequestHeadByteForByte) {
       {u"http://h:8080/x#frag", "GET /x HTTP/1.1\r\nHost: h:8080\r\n" + kRequestHeadTail},
       {u"gopher://h:70/", "GET / HTTP/1.1\r\nHost: h:70\r\n" + kRequestHeadTail},
       {u"http://[::1]:81/", "GET / HTTP/1.1\r\nHost: [::1]:81\r\n" + kRequestHeadTail},
+      {u"http://h/~user/\x7F", "GET /~user/? HTTP/1.1\r\nHost: h\r\n" + kRequestHeadTail},
       {u"http://LOCALHOST/caf\u00e9 x\r\nEvil: 1", "GET /caf? x??Evil: 1 HTTP/1.1\r\nHost: LOCALHOST\r\n" + kRequestHeadTail},
   };
   for (const Case& c : cases) {
@@ -84,31 +85,34 @@ TEST(HttpClient, Failures) {
     const char* name;
     std::u16string url;
     std::string reply;  // sent, then the server closes
-    int connectError, receiveError;
+    int connectError, sendError, receiveError;
     std::string error;
     std::vector<std::string> calls;  // all of them, the object's discarding included
   };
   const Case cases[] = {
-      {"https", u"https://h/", "", 0, 0, "HTTPS is not supported", {"discard"}},
-      {"https with a port", u"https://h:80/", "", 0, 0, "HTTPS is not supported", {"discard"}},
-      {"unknown scheme", u"ftp://h/", "", 0, 0, "Unknown Protocol", {"discard"}},
-      {"no scheme", u"h/x", "", 0, 0, "Unknown Protocol", {"discard"}},
-      {"name not found", u"http://nowhere/", "", 0, 0, "Socket Error # 11001\r\nHost not found.", {"resolve nowhere", "discard"}},
-      {"refused", u"http://h/", "", 10061, 0, "Socket Error # 10061\r\nConnection refused.",
+      {"https", u"https://h/", "", 0, 0, 0, "HTTPS is not supported", {"discard"}},
+      {"https with a port", u"https://h:80/", "", 0, 0, 0, "HTTPS is not supported", {"discard"}},
+      {"unknown scheme", u"ftp://h/", "", 0, 0, 0, "Unknown Protocol", {"discard"}},
+      {"no scheme", u"h/x", "", 0, 0, 0, "Unknown Protocol", {"discard"}},
+      {"name not found", u"http://nowhere/", "", 0, 0, 0, "Socket Error # 11001\r\nHost not found.", {"resolve nowhere", "discard"}},
+      {"refused", u"http://h/", "", 10061, 0, 0, "Socket Error # 10061\r\nConnection refused.",
        {"resolve h", "connect 10.0.0.1 80 v4", "discard"}},
-      {"connect timed out", u"http://h/", "", 10060, 0, "Socket Error # 10060\r\nConnection timed out.",
+      {"connect timed out", u"http://h/", "", 10060, 0, 0, "Socket Error # 10060\r\nConnection timed out.",
        {"resolve h", "connect 10.0.0.1 80 v4", "discard"}},
-      {"reset", u"http://h/", "HTTP/1.1 200 OK\r\n", 0, 10054, "Socket Error # 10054\r\nConnection reset by peer.",
+      // A failed send shuts the connection down and closes it before the call returns.
+      {"send fails", u"http://h/", "", 0, 10054, 0, "Socket Error # 10054\r\nConnection reset by peer.",
+       {"resolve h", "connect 10.0.0.1 80 v4", "send", "shutdown", "close", "discard"}},
+      {"reset", u"http://h/", "HTTP/1.1 200 OK\r\n", 0, 0, 10054, "Socket Error # 10054\r\nConnection reset by peer.",
        {"resolve h", "connect 10.0.0.1 80 v4", "send", "receive", "receive", "shutdown", "close", "discard"}},
-      {"number without a text", u"http://h/", "", 0, 12345, "Socket Error # 12345\r\n",
+      {"number without a text", u"http://h/", "", 0, 0, 12345, "Socket Error # 12345\r\n",
        {"resolve h", "connect 10.0.0.1 80 v4", "send", "receive", "shutdown", "close", "discard"}},
-      {"closed at once", u"http://h/", "", 0, 0, "Connection Closed Gracefully.",
+      {"closed at once", u"http://h/", "", 0, 0, 0, "Connection Closed Gracefully.",
        {"resolve h", "connect 10.0.0.1 80 v4", "send", "receive", "shutdown", "close", "discard"}},
-      {"line too long", u"http://h/", std::string(40000, 'x'), 0, 0, "Max line length exceeded.",
+      {"line too long", u"http://h/", std::string(40000, 'x'), 0, 0, 0, "Max line length exceeded.",
        {"resolve h", "connect 10.0.0.1 80 v4", "send", "receive", "discard", "close"}},
-      {"404 closing", u"http://h/", "HTTP/1.1 404 Not Found\r\nConnection: close\r\nContent-Length: 1\r\n\r\n!", 0, 0,
+      {"404 closing", u"http://h/", "HTTP/1.1 404 Not Found\r\nConnection: close\r\nContent-Length: 1\r\n\r\n!", 0, 0, 0,
        "HTTP/1.1 404 Not Found", {"resolve h", "connect 10.0.0.1 80 v4", "send", "receive", "shutdown", "close", "discard"}},
-      {"redirect kept open", u"http://h/", "HTTP/1.1 302 Found\r\nLocation: http://h/b\r\nContent-Length: 0\r\n\r\n", 0, 0,
+      {"redirect kept open", u"http://h/", "HTTP/1.1 302 Found\r\nLocation: http://h/b\r\nContent-Length: 0\r\n\r\n", 0, 0, 0,
        "HTTP/1.1 302 Found", {"resolve h", "connect 10.0.0.1 80 v4", "send", "receive", "discard", "close"}},
   };
   for (const Case& c : cases) {
@@ -116,6 +120,7 @@ TEST(HttpClient, Failures) {
     ScriptedTransport t;
     t.names["h"] = "10.0.0.1";
     t.connectError = c.connectError;
+    t.sendError = c.sendError;
     if (!c.reply.empty()) t.Reply(c.reply);
     if (c.receiveError) {
       t.script.push_back({{}, false, c.receiveError});

@@ -87,6 +87,23 @@ std::vector<Case> Cases() {
     if (chunkedHead.size() + oneByteChunks.size() < MaxReplyLength) oneByteKept += 'x';
     oneByteChunks.append("x").append(MaxLineLength - 1, 'y').append("\r\n");
   }
+  // Chunked replies of exactly the reply's budget and of one byte more, their chunk-size lines
+  // padded with extensions: the first ends, the second fails at its last byte.
+  const auto chunked_of_length = [&](std::size_t total) {
+    std::string reply = chunkedHead;
+    const std::string last = "0\r\n\r\n";
+    while (reply.size() + last.size() < total) {
+      const std::size_t left = total - reply.size() - last.size();
+      // A size line of 3 to MaxLineLength + 1 bytes and a chunk of one byte; never fewer than 6 bytes left after it.
+      const std::size_t line = left - 3 <= MaxLineLength + 1 ? left - 3 : std::min(MaxLineLength + 1, left - 9);
+      reply += line == 3 ? std::string("1") : std::string("1;").append(line - 4, 'e');
+      reply += "\r\nx\r\n";
+    }
+    return reply + last;
+  };
+  const std::string budget = chunked_of_length(MaxReplyLength), over_budget = chunked_of_length(MaxReplyLength + 1);
+  const std::string budget_body(std::count(budget.begin() + chunkedHead.size(), budget.end(), 'x'), 'x');
+  const std::string over_budget_body(std::count(over_budget.begin() + chunkedHead.size(), over_budget.end(), 'x'), 'x');
   // The longest head the line limits let through, then a body at its limit.
   std::string longestHead = std::string("HTTP/1.1 200 ").append(MaxLineLength - 14, 'O').append("\r\n");
   for (std::size_t i = 0; i + 1 < MaxHeaderLines; ++i) longestHead.append("X: ").append(MaxLineLength - 4, 'v').append("\r\n");
@@ -114,12 +131,15 @@ std::vector<Case> Cases() {
       {"length negative", Head("HTTP/1.1 200 OK\r\nContent-Length: -1") + "abc", true, {}, 200, true, "abc"},
       {"length empty", Head("HTTP/1.1 200 OK\r\nContent-Length:") + "abc", true, {}, 200, true, "abc"},
       {"length beyond 63 bits", Head("HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999") + "abc", true, {}, 200, true, "abc"},
+      {"length of 2^63 - 1", Head("HTTP/1.1 200 OK\r\nContent-Length: 9223372036854775807") + "abc", true, kClosed, 0, false, "abc"},
+      {"length of 2^63 is none", Head("HTTP/1.1 200 OK\r\nContent-Length: 9223372036854775808") + "abc", true, {}, 200, true, "abc"},
       {"length broken off", Head("HTTP/1.1 200 OK\r\nContent-Length: 10") + "1234", true, kClosed, 0, false, "1234"},
       {"2 GiB announced, short body", Head("HTTP/1.1 200 OK\r\nContent-Length: 2147483648") + "short", true, kClosed, 0, false, "short"},
       {"first Content-Length counts", Head("HTTP/1.1 200 OK\r\nContent-Length: 3\r\ncontent-length: 5") + "abcde", false, {}, 200, true, "abc"},
       {"names without case", Head("HTTP/1.1 200 OK\r\ncOnTeNt-LeNgTh:   2  ") + "hi", false, {}, 200, true, "hi"},
       {"bare line feeds", "HTTP/1.1 200 OK\nContent-Length: 2\n\nhi", false, {}, 200, true, "hi"},
       {"encoded body stored as is", Head("HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: 4") + std::string("\x1f\x8b\x08\x00", 4), false, {}, 200, true, std::string("\x1f\x8b\x08\x00", 4)},
+      {"299 is a success", Head("HTTP/1.1 299 Odd\r\nContent-Length: 1") + "z", false, {}, 299, true, "z"},
       {"202 is a success", Head("HTTP/1.0 202 Accepted\r\nContent-Length: 1") + "z", false, {}, 202, true, "z"},
       {"length of the body limit", Head("HTTP/1.1 200 OK\r\nContent-Length: 1048576") + limit, false, {}, 200, true, limit},
       // Beyond the limit the sink keeps the body up to its last line feed within the limit:
@@ -138,6 +158,8 @@ std::vector<Case> Cases() {
       {"a head at the line limits and a body at its limit", longestHead + limit, false, {}, 200, true, limit},
       {"chunks of one byte, each followed by a long line", chunkedHead + oneByteChunks, false, kReplyTooLong, 0, false, oneByteKept},
       {"the same in an error reply", Head("HTTP/1.1 404 Not Found\r\nTransfer-Encoding: chunked") + oneByteChunks, false, kReplyTooLong, 0, false, ""},
+      {"a reply of its whole budget", budget, false, {}, 200, true, budget_body},
+      {"a reply one byte beyond its budget", over_budget, false, kReplyTooLong, 0, false, over_budget_body},
       {"201 with Location", Head("HTTP/1.1 201 Created\r\nLocation: /new\r\nContent-Length: 2") + "ok", false, {}, 201, true, "ok"},
 
       // Chunked bodies.
@@ -149,21 +171,28 @@ std::vector<Case> Cases() {
       {"chunk size with leading zeros", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "00000000000000000005\r\nhello\r\n0\r\n\r\n", false, {}, 200, true, "hello"},
       {"chunk size not a number ends the body", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "zz\r\nhello\r\n", false, {}, 200, true, ""},
       {"chunk size with the top bit set ends the body", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "8000000000000000\r\n\r\n", false, {}, 200, true, ""},
+      {"chunk size of 16 digits, the top bit clear", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "7fffffffffffffff\r\nabc", true, kClosed, 0, false, "abc"},
       {"chunk size of 17 digits ends the body", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "10000000000000000\r\n\r\n", false, {}, 200, true, ""},
       {"chunk size beyond 32 bits", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "100000000\r\nabc", true, kClosed, 0, false, "abc"},
       {"chunked broken in a chunk", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "5\r\nhel", true, kClosed, 0, false, "hel"},
       {"chunked broken before the last chunk", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "5\r\nhello\r\n", true, kClosed, 0, false, "hello"},
+      {"closed in the last chunk's size line", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "5\r\nhello\r\n0", true, {}, 200, true, "hello"},
       {"chunked closed after the last chunk", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "5\r\nhello\r\n0\r\n", true, {}, 200, true, "hello"},
       {"chunk line too long", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + std::string(16385, '0'), false, kLineTooLong, 0, false, ""},
 
       // Header block.
       {"continuation joins with one blank", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip,\r\n\t  chunked") + "2\r\nhi\r\n0\r\n\r\n", false, {}, 200, true, "hi"},
+      // A blank joins the parts, so a length continued on the next line is no number.
+      {"continuation joins with a blank", Head("HTTP/1.1 200 OK\r\nContent-Length: 1\r\n 2") + "abcdefghijklmn", true, {}, 200, true, "abcdefghijklmn"},
+      {"continuation of an empty value adds no blank", Head("HTTP/1.1 200 OK\r\nContent-Length:\r\n 2") + "himore", true, {}, 200, true, "hi"},
+      {"continuation of blanks only adds nothing", Head("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n \t ") + "himore", true, {}, 200, true, "hi"},
       {"continuation of an ignored header", Head("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nContent-Length: 7\r\n 9") + "hi", false, {}, 200, true, "hi"},
       {"line without a colon", Head("HTTP/1.1 200 OK\r\nnonsense\r\nContent-Length: 1") + "!", false, {}, 200, true, "!"},
       {"a bare name shadows no header", Head("HTTP/1.1 200 OK\r\nContent-Length\r\nContent-Length: 3") + "abcdef", false, {}, 200, true, "abc"},
       {"a bare name ends no continuation", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip,\r\nbare\r\n chunked") + "2\r\nhi\r\n0\r\n\r\n", false, {}, 200, true, "hi"},
       {"close in the header block ends it", "HTTP/1.1 200 OK\r\nX-Any: thing", true, {}, 200, true, ""},
       {"close in the headers before a length", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n", true, kClosed, 0, false, ""},
+      {"close in a header line keeps it", "HTTP/1.1 200 OK\r\nContent-Length: 3", true, kClosed, 0, false, ""},
       {"close before the status line", "", true, kClosed, 0, false, ""},
       {"close before the status line's line feed", "HTTP/1.1 200 OK\r", true, kClosed, 0, false, ""},
       {"close after an interim reply", Head("HTTP/1.1 100 Continue"), true, kClosed, 0, false, ""},
@@ -180,6 +209,8 @@ std::vector<Case> Cases() {
       {"line of 16384 bytes", Head("HTTP/1.1 200 OK\r\nX: " + std::string(16384 - 3 - 1, 'v')) + "", true, {}, 200, true, ""},
       {"line of 16385 bytes", Head("HTTP/1.1 200 OK\r\nX: " + std::string(16384 - 3, 'v')), true, kLineTooLong, 0, false, ""},
       {"status line too long", std::string(20000, 'H'), false, kLineTooLong, 0, false, ""},
+      {"joined value of 16384 bytes", Head("HTTP/1.1 200 OK\r\nLocation: " + std::string(10000, 'a') + "\r\n " + std::string(6383, 'b')), true, {}, 200, false, ""},
+      {"joined value of 16385 bytes", Head("HTTP/1.1 200 OK\r\nLocation: " + std::string(10000, 'a') + "\r\n " + std::string(6384, 'b')), true, kLineTooLong, 0, false, ""},
       {"joined value too long", Head("HTTP/1.1 200 OK\r\nLocation: " + std::string(10000, 'a') + "\r\n " + std::string(7000, 'b')), true, kLineTooLong, 0, false, ""},
 
       // Interim replies.
@@ -204,6 +235,7 @@ std::vector<Case> Cases() {
       {"304 without body", Head("HTTP/1.1 304 Not Modified"), false, {}, 304, false, ""},
       {"304 with an announced body not read", Head("HTTP/1.1 304 Not Modified\r\nContent-Length: 3") + "abc", false, {}, 304, false, "", {}, Head("HTTP/1.1 304 Not Modified\r\nContent-Length: 3").size()},
       {"101", Head("HTTP/1.1 101 Switching Protocols"), false, {}, 101, false, ""},
+      {"199 may have a body too", Head("HTTP/1.1 199 Odd"), false, {}, 199, false, ""},
 
       // Error replies and redirects: nothing reaches the sink.
       {"404", Head("HTTP/1.1 404 Not Found\r\nContent-Length: 9") + "not found", false, {}, 404, false, "", u"not found"},
@@ -216,6 +248,7 @@ std::vector<Case> Cases() {
       {"error body without end", notFound + big, false, {}, 404, false, "", Utf16FromLatin1(big.substr(0, 65536)), notFound.size() + 65536},
       {"chunked error body without end", Head("HTTP/1.1 404 Not Found\r\nTransfer-Encoding: chunked") + "20000\r\n" + big, false, {}, 404, false, "", Utf16FromLatin1(big.substr(0, 65536)), Head("HTTP/1.1 404 Not Found\r\nTransfer-Encoding: chunked").size() + 7 + 65536},
       {"error body in UTF-8", Head("HTTP/1.1 404 No\r\nContent-Type: text/plain; charset=\"UTF-8\"\r\nContent-Length: 4") + "\xd0\x9d\xd0\xb5", false, {}, 404, false, "", u"\u041d\u0435"},
+      {"error body in utf8", Head("HTTP/1.1 404 No\r\nContent-Type: text/plain;charset=utf8\r\nContent-Length: 2") + "\xd0\x9d", false, {}, 404, false, "", u"\u041d"},
       {"error body without charset", Head("HTTP/1.1 404 No\r\nContent-Length: 2") + "\xd0\x9d", false, {}, 404, false, "", u"\u00d0\u009d"},
       {"301", Head("HTTP/1.1 301 Moved Permanently\r\nLocation: http://elsewhere/\r\nContent-Length: 5") + "moved", false, {}, 301, false, "", u"moved"},
       {"302 without Location", Head("HTTP/1.1 302 Found\r\nContent-Length: 0"), false, {}, 302, false, ""},
@@ -225,7 +258,10 @@ std::vector<Case> Cases() {
       {"401", Head("HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"x\"\r\nContent-Length: 4") + "deny", false, {}, 401, false, "", u"deny"},
       {"407", Head("HTTP/1.1 407 Proxy Authentication Required\r\nContent-Length: 1") + "p", false, {}, 407, false, "", u"p"},
       {"code not a number", Head("HTTP/1.1 abc Bad\r\nContent-Length: 0"), false, {}, -1, false, ""},
+      {"code of nine digits", Head("HTTP/1.1 999999999 Odd\r\nContent-Length: 0"), false, {}, 999999999, false, ""},
+      {"ten digits are no code", Head("HTTP/1.1 1000000000 Odd\r\nContent-Length: 0"), false, {}, -1, false, ""},
       {"no code", Head("HTTP/1.1\r\nContent-Length: 0"), false, {}, -1, false, ""},
+      {"fields separated by tabs", Head("HTTP/1.1\t404\tNot Found\r\nContent-Length: 1") + "!", false, {}, 404, false, "", u"!"},
       {"not HTTP at all", "garbage\n", true, {}, -1, false, ""},
   };
 }
@@ -403,6 +439,7 @@ TEST(HttpReply, ReplyFacts) {
       {Head("HTTP/1.1 200 OK\r\nConnection: keep-alive\r\nConnection: close\r\nContent-Length: 0"), u"HTTP/1.1 200 OK", false},
       {Head("HTTP/1.1 200 OK\r\nConnection: close, Upgrade\r\nContent-Length: 0"), u"HTTP/1.1 200 OK", false},
       {Head("HTTP/1.1  500  Caf\xe9\t \r\nContent-Length: 0"), u"HTTP/1.1  500  Caf?\t ", false},
+      {Head("HTTP/1.1 500 \x7f\x80\r\nContent-Length: 0"), u"HTTP/1.1 500 \x7f?", false},
   };
   for (const Fact& f : facts) {
     SCOPED_TRACE(f.reply);

@@ -217,6 +217,7 @@ TEST(PieceLength, CutsAtTheLimitButNeverBetweenTheHalvesOfAPair) {
       {std::u16string{u'a', u'b', u'c', 0xDC00, u'd'}, 4, 4},  // a low surrogate last is cut after
       {std::u16string{u'a', 0xD800}, 1 + 1, 2},
       {std::u16string{u'a', 0xDBFF, u'x'}, 2, 1},
+      {std::u16string{u'a', 0xD800, 0xDC00}, 2, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.text));

@@ -118,6 +118,7 @@ TEST(UnbiasedDrawSource, TakesTheBatchThatSpendsTheFewestBytes) {
   };
   const Case cases[] = {
       {2, 64},           // 2^64: nothing is ever rejected
+      {3, 38},           // 3^41 lies beyond 2^64, though below 2^65
       {10, 18},          // 10^19 would reject 46% of the words, 10^18 rejects 2.4%
       {62, 10},          // 0.84 bytes a number
       {256, 8},          // one byte a number
@@ -145,6 +146,8 @@ TEST(UnbiasedDrawSource, ReadsTheDigitsOfEachWordFromTheTop) {
          return bits;
        }()},
       {"bytes from the top", 256, {1, 2, 3, 4, 5, 6, 7, 8}, {8, 7, 6, 5, 4, 3, 2, 1}},
+      {"words in order from the block's start", 256, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+       {8, 7, 6, 5, 4, 3, 2, 1, 16, 15, 14, 13, 12, 11, 10, 9}},
       // (2^62 + 1) * 10^18 = 2.5 * 10^17 * 2^64 + 10^18: the digits of 250000000000000000.
       {"decimal", 10, {0x01, 0, 0, 0, 0, 0, 0, 0x40}, {2, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
       // Zero leaves the rest 0, below 2^64 mod 62^10: the next word decides.
@@ -222,15 +225,19 @@ TEST(UnbiasedDrawSource, RefillsInBlocksOf1KiB) {
 }
 
 TEST(UnbiasedDrawSource, WipeClearsTheRandomBytesAndTheNextDrawTakesFreshOnes) {
-  ScriptedSource source({0xFF});
-  std::vector<std::uint32_t> out(3);
-  source.DrawMany(62, out);
-  ASSERT_EQ(source.refills, 1);
-  source.Wipe();
-  EXPECT_TRUE(std::all_of(source.last_block.begin(), source.last_block.end(), [](std::uint8_t b) { return b == 0; }));
-  source.DrawMany(62, out);
-  EXPECT_EQ(source.refills, 2) << "the numbers left of the first word went with the wipe";
-  EXPECT_EQ(out[0], 61u) << "drawn from the script's bytes, not from the cleared block";
+  // 62 rejects the all-zero word of a cleared block, 256 would hand out its zeros.
+  for (const std::uint32_t range : {62u, 256u}) {
+    SCOPED_TRACE(range);
+    ScriptedSource source({0xFF});
+    std::vector<std::uint32_t> out(3);
+    source.DrawMany(range, out);
+    ASSERT_EQ(source.refills, 1);
+    source.Wipe();
+    EXPECT_TRUE(std::all_of(source.last_block.begin(), source.last_block.end(), [](std::uint8_t b) { return b == 0; }));
+    source.DrawMany(range, out);
+    EXPECT_EQ(source.refills, 2) << "the numbers left of the first word went with the wipe";
+    EXPECT_EQ(out[0], range - 1) << "drawn from the script's bytes, not from the cleared block";
+  }
 }
 
 // An allocator that checks, when a buffer is given back, that nothing of it is left but zeros.

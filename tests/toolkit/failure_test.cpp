@@ -44,6 +44,7 @@ TEST(FailureMessage, TakesTheMessageOfEachKindOfFailure) {
   bool silent = true;
   EXPECT_EQ(FailureMessage(Caught([] { throw Exception(u"Нет файла"); }), silent), u"Нет файла");
   EXPECT_FALSE(silent);
+  EXPECT_STREQ(Exception(u"Нет файла").what(), "Нет файла") << "the message in UTF-8 for code that knows only std::exception";
   EXPECT_EQ(FailureMessage(Caught([] { throw std::bad_alloc(); }), silent), u"Out of memory");
   EXPECT_EQ(FailureMessage(Caught([] { throw std::runtime_error("plain failure"); }), silent), u"plain failure");
   EXPECT_EQ(FailureMessage(Caught([] { throw 42; }), silent), u"Unknown failure");

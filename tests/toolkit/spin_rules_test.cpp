@@ -35,7 +35,7 @@ TEST(IntegerText, FollowsTheRuleOnEveryKindOfText) {
       // Hexadecimal, with every prefix.
       {u"$ff", 255}, {u"xFF", 255}, {u"XfF", 255}, {u"0x10", 16}, {u"0X10", 16}, {u"-$10", -16},
       {u"+x7fffffff", INT32_MAX}, {u"$80000000", INT32_MIN}, {u"-$80000000", INT32_MIN},
-      {u"$FFFFFFFF", -1}, {u"-$FFFFFFFF", 1}, {u"$100000000", fails}, {u"$0000000001", 1},
+      {u"$19", 25}, {u"$FFFFFFFF", -1}, {u"-$FFFFFFFF", 1}, {u"$100000000", fails}, {u"$0000000001", 1},
       {u"0x000000000FFFFFFFF", -1}, {u"$", fails}, {u"x", fails}, {u"0x", fails}, {u"-0X", fails},
       {u"$ 1", fails}, {u"$1g", fails}, {u"0x1 ", fails}, {u"00x1", fails}, {u"$-1", fails},
       {u"1F", fails}, {u"0x$1", fails},
@@ -115,6 +115,8 @@ TEST(SpinRules, ClampComparesTheValueNotTheNegativeReplacement) {
       {{.MinValue = 0, .MaxValue = 0, .AllowNegative = false}, -7, 0},
       {{.MinValue = -5, .MaxValue = 0, .AllowNegative = false}, -3, 0},
       {{.MinValue = -5, .MaxValue = 0, .AllowNegative = false}, -9, -5},
+      {{.MinValue = -5, .MaxValue = 0, .AllowNegative = false}, -5, 0},
+      {{.MinValue = -10, .MaxValue = -5, .AllowNegative = false}, -5, 0},
       {{.MinValue = -5, .MaxValue = 5, .AllowNegative = false}, -3, 0},
       {{.MinValue = 3, .MaxValue = 0, .AllowNegative = false}, -3, 3},
       {{.MinValue = 0, .MaxValue = 9, .AllowNegative = false}, -3, 0},
