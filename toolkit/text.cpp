@@ -57,6 +57,10 @@ std::u16string Utf16FromUtf8(std::string_view text) {
     } else {
       len = 1;
     }
+    // An overlong form or an encoded surrogate decodes to nothing valid: "\xC0\xAF" would
+    // otherwise pass for "/", and UTF-16 gains no lone surrogate from a byte string.
+    constexpr std::uint32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (len > 1 && c != 0xFFFD && (c < kShortest[len] || (c >= 0xD800 && c <= 0xDFFF))) c = 0xFFFD;
     i += len;
     if (c >= 0x10000 && c <= 0x10FFFF) {
       out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));

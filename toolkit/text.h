@@ -7,7 +7,8 @@
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string Utf8FromUtf16(std::u16string_view text);
 
-// UTF-8 to UTF-16, for literals and test data; invalid bytes become U+FFFD.
+// UTF-8 to UTF-16; a sequence that is broken, overlong, encodes a surrogate or lies beyond
+// U+10FFFF becomes one U+FFFD.
 std::u16string Utf16FromUtf8(std::string_view text);
 
 // Bytes taken as ASCII or Latin-1: each byte becomes one code unit of the same value.

@@ -35,6 +35,17 @@ TEST(Text, ConvertsAtTheLimitsAndReplacesWhatIsBroken) {
       {"a lone continuation byte", kFromUtf8, u"\uFFFD" "a", "\x80" "a"},
       {"a byte that starts nothing", kFromUtf8, u"\uFFFD", "\xFF"},
       {"beyond U+10FFFF", kFromUtf8, u"\uFFFD", "\xF4\x90\x80\x80"},
+      // Overlong forms and encoded surrogates are not characters: "/" and U+0000 cannot hide in
+      // them, nor a lone surrogate.
+      {"U+0000 in two bytes", kFromUtf8, u"\uFFFD" "a", "\xC0\x80" "a"},
+      {"/ in two bytes", kFromUtf8, u"\uFFFD", "\xC0\xAF"},
+      {"/ in three bytes", kFromUtf8, u"\uFFFD", "\xE0\x80\xAF"},
+      {"U+07FF in three bytes", kFromUtf8, u"\uFFFD", "\xE0\x9F\xBF"},
+      {"U+FFFF in four bytes", kFromUtf8, u"\uFFFD", "\xF0\x8F\xBF\xBF"},
+      {"an encoded high surrogate", kFromUtf8, u"\uFFFD", "\xED\xA0\x80"},
+      {"an encoded low surrogate", kFromUtf8, u"\uFFFD", "\xED\xBF\xBF"},
+      {"U+D7FF, just below them", kBoth, u"\uD7FF", "\xED\x9F\xBF"},
+      {"U+E000, just above them", kBoth, u"\uE000", "\xEE\x80\x80"},
       {"Latin-1, a code unit a byte", kFromLatin1, u"a\u00E9\u0080\u00FF", "a\xE9\x80\xFF"},
   };
   for (const Case& c : cases) {
