@@ -25,6 +25,7 @@ PROGRAM = os.path.join(BUILD, "Tarvelin.exe")
 PROBE = os.path.join(BUILD, "tests", "e2e", "ui_probe.exe")
 SEED = int(os.environ.get("TARVELIN_RANDOM_SEED") or random.SystemRandom().randrange(1 << 32))
 SECONDS = float(os.environ.get("TARVELIN_RANDOM_SECONDS") or 60)
+START = time.monotonic()
 CODE_PAGE = "cp1251" if os.environ.get("LC_ALL", "").startswith("ru_RU") else "cp1252"
 WORK = os.path.join(BUILD, f"e2e-random-input-{os.getpid()}")
 SITE = "http://www.corvanix.example/"
@@ -57,6 +58,9 @@ WHEEL_DELTAS = [30, -30, 120, -120, 240, -240]
 # The longest password a Generate may make and the longest line of a password file: longer
 # lengths are typed back to a small one first (a length typed by digits can reach 2^31 - 1).
 GENERATE_MAX, FILE_LENGTH_MAX = 1000, 40
+# Two clicks on one place within this time may make a double click (Wine's is 500 ms, between the
+# events as the X server stamps them).
+DOUBLE_CLICK_SECONDS = 0.7
 
 
 class Failure(Exception):
@@ -148,7 +152,8 @@ class Probe:
 
     def ask(self, *words, seconds=90):
         """Runs steps; returns the last value of each key they reported."""
-        self.process.stdin.write(("\t".join(words) + "\n").encode())
+        escaped = (w.translate({ord("\\"): "\\\\", ord("\t"): "\\t", ord("\r"): "\\r", ord("\n"): "\\n"}) for w in words)
+        self.process.stdin.write(("\t".join(escaped) + "\n").encode())
         self.process.stdin.flush()
         answer = {}
         deadline = time.monotonic() + seconds
@@ -166,7 +171,7 @@ class Probe:
             if line == ".":
                 break
             key, _, value = line.partition("=")
-            answer[key] = re.sub(r"\\(.)", lambda m: {"r": "\r", "n": "\n"}.get(m[1], m[1]), value)
+            answer[key] = re.sub(r"\\(.)", lambda m: {"t": "\t", "r": "\r", "n": "\n"}.get(m[1], m[1]), value)
         if "error" in answer:
             raise Failure(f"probe {' '.join(words)}: {answer['error']}")
         return answer
@@ -229,12 +234,16 @@ class Walk:
         self.counts = {}
         self.state = {}
         self.before = {}
+        self.trail = []  # the last states seen, for a failure's report
+        self.step_start = START
+        self.last_click = (None, 0.0)
 
     # the program
 
     def start(self):
-        if self.program is None and run("xdotool", "search", "--name", f"^{MAIN_CAPTION}$", check=False):
-            raise Failure("another program's window is on the display already")
+        if self.program is None:
+            self.wait_until(lambda: not run("xdotool", "search", "--name", f"^{MAIN_CAPTION}$", check=False), 10,
+                            "another program's window is on the display")
         self.program = subprocess.Popen([WINE_RUN, PROGRAM], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.main = x_window(MAIN_CAPTION, 30)
         if self.probe is None:
@@ -253,6 +262,8 @@ class Walk:
 
     def snapshot(self):
         self.state = self.probe.ask("state", "get", "alphabet", "get", "length", "get", "password")
+        self.trail = self.trail[-11:] + [f"{time.monotonic() - START:.3f} s: {self.state['windows']}, active "
+                                         f"{self.state['active']}, focus {self.state['focus']}"]
         return self.state
 
     def wait_until(self, condition, seconds, why):
@@ -324,7 +335,11 @@ class Walk:
     def press_on_main(self, control, key_name):
         if key_name:
             return lambda: key(key_name)
-        return lambda: click(self.main, MAIN_SIZE, MAIN[control])
+
+        def press():
+            click(self.main, MAIN_SIZE, MAIN[control])
+            self.last_click = (control, time.monotonic())
+        return press
 
     def close_box_by_keyboard(self, why):
         """Enter on the box, which the window manager has made active, as the user presses it."""
@@ -341,7 +356,9 @@ class Walk:
         seq = self.probe.ask("clipboard")["clipboard.seq"]
         press()
         self.count("generate")
-        expect_box = before["alphabet"] == "" and field_value(before["length"]) >= 1
+        # A click on Generate takes the focus from the length field, which then shows its number.
+        length = exit_text(before["length"]) if before["focus"] == "length" else before["length"]
+        expect_box = before["alphabet"] == "" and field_value(length) >= 1
 
         def done():
             return "box" in self.snapshot()["windows"].split(",") or self.probe.ask("clipboard")["clipboard.seq"] != seq
@@ -406,9 +423,14 @@ class Walk:
             self.files.append(path)
         self.note(f"  {count} passwords into {os.path.basename(path)}{' (over the old one)' if overwrite else ''}")
         self.probe.ask("set", "count", str(count))
+        old = os.stat(path).st_mtime_ns if overwrite else None
         click(window, DIALOG_SIZE, DIALOG["open"])
         self.count("file")
-        self.probe.ask("save-as", winpath(path))
+        self.probe.ask("save-name", winpath(path))
+        # Confirmed by Enter on the display, as the user confirms it.
+        save = x_window(self.snapshot()["save.caption"])
+        self.wait_until(lambda: self.active_x() == save, 5, "the save dialog is not the active window")
+        key("Return")
         if overwrite:
             prompt = self.probe.ask("box-stays", "prompt", "10")
             box = x_window(prompt["prompt.caption"], 5)
@@ -417,6 +439,13 @@ class Walk:
         self.wait_until(lambda: "dialog" not in self.snapshot()["windows"].split(",") and "save" not in
                         self.state["windows"].split(","), 30, "the file was not written")
         alphabet, length = self.state["alphabet"], field_value(self.state["length"])
+        # The main window writes the file after the dialogs have gone, letting messages through.
+        sizes = []
+
+        def written():
+            sizes.append(os.stat(path).st_size if os.path.exists(path) and os.stat(path).st_mtime_ns != old else -1)
+            return len(sizes) > 2 and sizes[-1] == sizes[-2] == sizes[-3] >= 0
+        self.wait_until(written, 30, "the file was not written")
         if alphabet == "":
             self.wait_until(lambda: "box" in self.snapshot()["windows"].split(","), 10,
                             "a password file with an empty alphabet raised no box")
@@ -455,10 +484,17 @@ class Walk:
     def press(self, control, key_name=None):
         """Presses a control of the main window: a button plays its round. Returns what the
         length field shows after a click elsewhere."""
+        # The second click of a double click on a button comes as a double click, which clicks it
+        # without taking the focus (an owner-drawn button's BN_DOUBLECLICKED).
+        focus = {control, self.before["focus"]} if not key_name and self.last_click[0] == control and \
+            time.monotonic() - self.last_click[1] < DOUBLE_CLICK_SECONDS else {control}
         press = self.press_on_main(control, key_name)
         rounds = {"gen": self.generate, "about": self.about, "file": self.password_file, "exit": self.exit}
         if control in rounds:
             rounds[control](press)
+            if control != "exit":
+                self.wait_until(lambda: self.snapshot()["focus"] in focus, 3,
+                                f"the focus did not come back to {' or '.join(sorted(focus))} after the round")
             return None
         before = self.before["length"]
         if control == "banner":
@@ -704,6 +740,7 @@ def main():
         end = time.monotonic() + SECONDS
         while time.monotonic() < end:
             steps += 1
+            walk.step_start = time.monotonic()
             walk.before = walk.snapshot()
             step = walk.rng.choices([s for _, s in STEPS], weights=[w for w, _ in STEPS])[0]
             expected_length = step(walk)
@@ -738,9 +775,14 @@ def main():
               f"  the program now: {seen}\n  the steps before it:", file=sys.stderr)
         for line in walk.log[-30:-1]:
             print(f"    {line}", file=sys.stderr)
+        print(f"  the step began at {walk.step_start - START:.3f} s", file=sys.stderr)
+        print("  the last states seen:", file=sys.stderr)
+        for line in walk.trail:
+            print(f"    {line}", file=sys.stderr)
         print(f"  screenshot {shot}; again with TARVELIN_RANDOM_SEED={SEED}", file=sys.stderr)
         if walk.program and walk.alive():
             walk.program.kill()
+            walk.program.wait()
         return 1
     finally:
         if walk.clipboard_owner and walk.clipboard_owner.poll() is None:

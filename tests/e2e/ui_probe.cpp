@@ -7,8 +7,8 @@
 //   ui_probe --serve      reads lines of tab-separated steps from standard input and answers
 //                         each line on standard output with its key=value lines and a last line
 //                         "." (a failed step: "error=WHY" before it, the rest of the line
-//                         skipped); a value's backslashes, CRs and LFs read \\, \r and \n. Ends
-//                         with its input. Starts unattached: send attach first.
+//                         skipped); in both, backslashes, tabs, CRs and LFs are written \\, \t,
+//                         \r and \n. Ends with its input. Starts unattached: send attach first.
 //   --without-main        the program has no main window (its start failed): its thread is that
 //                         of the application's hidden window
 //   attach SECONDS        finds the program's main window (again, after a restart), waiting up
@@ -26,6 +26,8 @@
 //   replace-raw FIELD TEXT  EM_REPLACESEL to any field: another program replaces the selection
 //   get FIELD             FIELD=its text, FIELD.selection=START,END (in UTF-16 code units)
 //   save-as PATH          types PATH into the save dialog's file name and presses Enter
+//   save-name PATH        types PATH into the save dialog's file name only, for a key of the
+//                         display to confirm
 //   gen-file COUNT PATH   asks the test build to run GenRandomFile(PATH, COUNT)
 //   fail KIND MESSAGE     asks the test build to fail the next handler of MESSAGE (a number) of
 //                         an object of KIND (test_build_win.cpp names the kinds)
@@ -39,7 +41,8 @@
 //                         visible top-level windows but tooltips: main, about, dialog, save, box
 //                         or the class, comma-separated) and where the program takes each to be
 //                         (NAME.rect=LEFT,TOP,RIGHT,BOTTOM on the screen), capture (the window
-//                         holding the mouse, or none), box.caption and box.text when a box is open
+//                         holding the mouse, or none), box.caption and box.text when a box is
+//                         open, save.caption when the save dialog is
 //   key tab|shift-tab|left|right   a key-down posted to the program's focused window
 //   wheel focus|point DELTA        WM_MOUSEWHEEL of DELTA sent to the focused window, or to the
 //                         window under the pointer when it is the program's; returns once it is
@@ -65,6 +68,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <utility>
 #include <vector>
@@ -92,13 +96,18 @@ struct TStepFailure {
 
 [[noreturn]] void Fail(const std::string& why) { throw TStepFailure{why}; }
 
+// The escapes of --serve, which keep a word or a value on its line.
+const wchar_t kEscaped[] = L"\\\t\r\n", kEscapes[] = L"\\trn";
+
 void Put(const std::wstring& key, const std::wstring& value) {
   std::wstring text = key + L"=";
   for (wchar_t c : value) {
-    if (!g_serving || (c != L'\\' && c != L'\r' && c != L'\n')) {
-      text += c;
+    const wchar_t* escaped = g_serving && c ? std::wcschr(kEscaped, c) : nullptr;
+    if (escaped) {
+      text += L'\\';
+      text += kEscapes[escaped - kEscaped];
     } else {
-      text += c == L'\\' ? L"\\\\" : c == L'\r' ? L"\\r" : L"\\n";
+      text += c;
     }
   }
   const std::string line = Utf8FromUtf16(U16(text)) + "\n";
@@ -271,7 +280,7 @@ void Get(const std::wstring& name) {
   Put(name + L".selection", std::to_wstring(start) + L"," + std::to_wstring(end));
 }
 
-void SaveAs(const std::wstring& path) {
+void SaveAs(const std::wstring& path, bool press_enter) {
   // The first dialog of a prefix loads the shell: slow on a busy machine.
   const HWND dialog = ProgramWindow(nullptr, 40);
   if (!dialog) Fail("no save dialog");
@@ -288,6 +297,7 @@ void SaveAs(const std::wstring& path) {
       reinterpret_cast<LPARAM>(&name));
   if (!name) Fail("the save dialog has no file name box");
   ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  if (!press_enter) return;
   ::Sleep(100);
   ::PostMessageW(name, WM_KEYDOWN, VK_RETURN, 0x001C0001);
   ::PostMessageW(name, WM_KEYUP, VK_RETURN, 0xC01C0001);
@@ -344,10 +354,10 @@ void State() {
     ::GetWindowRect(hwnd, &r);
     Put(name + L".rect", std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) + L"," +
                              std::to_wstring(r.bottom));
-    if (IsMessageBox(hwnd)) {
+    if (name == L"box" || name == L"save") Put(name + L".caption", WindowTextOf(hwnd));
+    if (name == L"box") {
       wchar_t text[4096] = {};
       ::GetDlgItemTextW(hwnd, 0xFFFF, text, 4096);
-      Put(L"box.caption", WindowTextOf(hwnd));
       Put(L"box.text", text);
     }
   }
@@ -533,8 +543,8 @@ void RunSteps(const std::vector<std::wstring>& args, bool without_main) {
       ::SendMessageW(field, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(arg(++i).c_str()));
     } else if (step == L"get") {
       Get(arg(++i));
-    } else if (step == L"save-as") {
-      SaveAs(arg(++i));
+    } else if (step == L"save-as" || step == L"save-name") {
+      SaveAs(arg(++i), step == L"save-as");
     } else if (step == L"gen-file" || step == L"fail") {
       Request(step == L"fail" ? kFaultRequest : kGenRandomFileRequest, arg(i + 1) + L" " + arg(i + 2));
       i += 2;
@@ -569,6 +579,22 @@ void RunSteps(const std::vector<std::wstring>& args, bool without_main) {
   }
 }
 
+// A word of --serve as it was before its escapes.
+std::wstring Unescaped(const std::wstring& word) {
+  std::wstring plain;
+  for (std::size_t k = 0; k < word.size(); ++k) {
+    const wchar_t* escape = nullptr;
+    if (word[k] == L'\\' && k + 1 < word.size() && word[k + 1]) escape = std::wcschr(kEscapes, word[k + 1]);
+    if (escape) {
+      plain += kEscaped[escape - kEscapes];
+      ++k;
+    } else {
+      plain += word[k];
+    }
+  }
+  return plain;
+}
+
 // Answers lines of tab-separated steps until the input ends: a test that checks after every
 // step of its own pays the start of a process under Wine once.
 int Serve() {
@@ -587,7 +613,7 @@ int Serve() {
     for (std::size_t from = 0; from <= line.size();) {
       std::size_t to = line.find('\t', from);
       if (to == std::string::npos) to = line.size();
-      args.push_back(Wide(Utf16FromUtf8(std::string_view(line).substr(from, to - from))));
+      args.push_back(Unescaped(Wide(Utf16FromUtf8(std::string_view(line).substr(from, to - from)))));
       from = to + 1;
     }
     line.clear();
