@@ -578,10 +578,23 @@ def step_hover(walk):
 
 
 def step_wheel(walk):
+    """One turn of a wheel, or a touchpad's stroke: up to six turns of 30 one way; half the time
+    on the length field, clicked first when it has not the focus."""
     where, delta = walk.rng.choice(["focus", "point"]), walk.rng.choice(WHEEL_DELTAS)
-    walk.note(f"wheel {delta:+d} to the {'focused window' if where == 'focus' else 'window under the pointer'}")
-    target = walk.probe.ask("wheel", where, str(delta))["wheel.target"]
-    return wheeled_length(walk, delta, target)
+    turns = walk.rng.randint(1, 6) if abs(delta) == 30 else 1
+    focus = walk.before["focus"]
+    if focus != "length" and walk.rng.random() < 0.5:
+        walk.note("click length")
+        walk.press("length")
+        walk.wait_until(lambda: walk.snapshot()["focus"] == "length", 3, "a click on the length field gave it no focus")
+        # The field that takes the focus forgets the rest.
+        focus, walk.rest, walk.main_focus = "length", WheelRest(), "length"
+    walk.note(f"wheel {turns} x {delta:+d} to the {'focused window' if where == 'focus' else 'window under the pointer'}")
+    expected = walk.before["length"]
+    for _ in range(turns):
+        target = walk.probe.ask("wheel", where, str(delta))["wheel.target"]
+        expected = wheeled_length(walk, expected, delta, target, focus)
+    return expected
 
 
 def step_wheel_button(walk):
@@ -589,13 +602,13 @@ def step_wheel_button(walk):
     walk.note(f"X wheel {'up' if button == '4' else 'down'} (120) over {control}")
     move(walk.main, MAIN_SIZE, MAIN[control])
     run("xdotool", "click", button)
-    return wheeled_length(walk, 120 if button == "4" else -120, "main")
+    return wheeled_length(walk, walk.before["length"], 120 if button == "4" else -120, "main", walk.before["focus"])
 
 
-def wheeled_length(walk, delta, target):
-    """A turn that reached the main window goes to its focused control."""
-    before = walk.before["length"]
-    if target == "none" or walk.before["focus"] != "length":
+def wheeled_length(walk, before, delta, target, focus):
+    """The length field after a turn that reached the main window, which goes to its focused
+    control."""
+    if target == "none" or focus != "length":
         return before
     return stepped_text(before, walk.rest.notches(delta))
 
