@@ -35,7 +35,6 @@ wheel_on_length() { on_main 475 32; xdotool click 1 click 4; }
 click_spin_up() { on_main 508 27; xdotool click 1; }
 # Held for a second: the repeat timer ticks after 400 ms.
 hold_spin_up() { on_main 508 27; xdotool mousedown 1 sleep 1 mouseup 1; }
-click_generate_button() { on_main 76 101; xdotool click 1; }
 click_about() { on_main 342 101; xdotool click 1; }
 start_download() { probe download; }
 open_dialog_and_hover() {
@@ -53,7 +52,9 @@ close_about() { click_client "$(about_window)" 436 326 500 360; }
 start_program "$test_exe"
 generate_works
 
-# kind, message, what makes its handler run, what closes the window the row opened, the owner
+# kind, message, what makes its handler run, what closes the window the row opened, the owner.
+# A press on a button fails before About opens; not Generate, which the row before has just
+# clicked: a second click there soon after makes a double click, no press.
 rows=(
   "main       0x0020 hover_password         -            main"
   "dialog     0x0020 open_dialog_and_hover  close_dialog dialog"
@@ -64,7 +65,7 @@ rows=(
   "numeric    0x020A wheel_on_length        -            main"
   "column     0x0202 click_spin_up          -            main"
   "column     0x000F hover_spin_down        -            main"
-  "button     0x0201 click_generate_button  -            main"
+  "button     0x0201 click_about            -            main"
   "image      0x000F click_about            close_about  about"
   "label      0x000F click_about            close_about  about"
   "banner     0x000F hover_banner           -            main"
