@@ -12,39 +12,16 @@ trap 'rm -rf "$work" "$probe_out"' EXIT
 alphabet=1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz
 no_alphabet="Не задан набор символов для генерации пароля."
 
-click_generate() { click_client "$window" 76 101 524 136; }
-# Generate draws a 7-character password from the alphabet into the password field.
-generate_works() {
-  local before
-  probe get password
-  before=$(seen password)
-  click_generate
-  for _ in 1 2 3 4 5 6 7 8 9 10; do
-    probe get password
-    [ "$(seen password)" != "$before" ] && break
-    sleep 0.3
-  done
-  [[ "$(seen password)" =~ ^[0-9A-Za-z]{7}$ ]] && [ "$(seen password)" != "$before" ] ||
-    fail "Generate gave '$(seen password)' after '$before'"
-}
 # The password-file command up to its save dialog, with an optional count.
 choose_file() {
   local path=$1 count=${2:-}
   click_client "$window" 178 101 524 136
   local dialog
   dialog=$(wait_window '^Соханение файла паролей$' 10) || fail "no password-file dialog"
-  sleep 1  # mapped is not yet placed and shown: a click now may miss the button
+  placed_window "$dialog" dialog
   [ -n "$count" ] && probe set count "$count"
   click_client "$dialog" 73 51 482 73  # "Выбрать файл"
   probe save-as "$path"
-}
-# The box just read: caption, text, owner, and whether the main window was enabled meanwhile.
-expect_box() {
-  local name=$1 caption=$2 text=$3 owner=$4 main_enabled=$5
-  expect_seen "$name.caption" "$caption"
-  expect_seen "$name.text" "$text"
-  expect_seen "$name.owner" "$owner"
-  expect_seen "$name.main_enabled" "$main_enabled"
 }
 
 start_program

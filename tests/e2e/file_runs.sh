@@ -1,6 +1,7 @@
 #!/bin/bash
 # Password-file runs through the real program (the test build's GenRandomFile request) while the
-# alphabet and length fields change under them, as a user typing would: every round trip to the
+# alphabet and length fields change under them, the length typed as a user types it (so a run
+# also meets the lengths a number passes through on its way in): every round trip to the
 # main window (WM_NULL sent by the probe, another process) stays short, the peak memory stays a
 # small multiple of the file, and the file reads back as exactly its count of lines of the
 # alphabets' characters and the lengths in force, in the code page's bytes or, where the code page
@@ -76,14 +77,14 @@ PYTHON
 start_program "$test_exe"
 
 # name, count, alphabet, length, changes, lengths, alphabets, mark, a sign the changes came in time
-run raised 500000 "$latin" 7 "10:length=3000|160:length=7" "7 3000" "$latin" ansi 3000
+run raised 500000 "$latin" 7 "10:length=3000|160:length=7" "7 3 30 300 3000" "$latin" ansi 3000
 run typed 500000 "$latin" 7 "10:length=3|20:length=30|30:length=300|40:length=3000|50:length=30000|250:length=7" \
   "7 3 30 300 3000 30000" "$latin" ansi 30000
 # An emptied length field repeats the previous password.
 cyrillic_mark=utf16
 [ "$code_page" = cp1251 ] && cyrillic_mark=ansi
 run alphabets 500000 "$latin" 7 "10:alphabet=$cyrillic|30:length=12|60:length=|90:alphabet=Zz|120:length=7" \
-  "7 12" "$latin $cyrillic" "$cyrillic_mark" й
+  "7 1 12" "$latin $cyrillic" "$cyrillic_mark" й
 # The Cyrillic alphabet alone: under the code page 1252 every password was "???????" before.
 run cyrillic 2000 "$cyrillic" 7 "" 7 "$cyrillic" "$cyrillic_mark" ""
 

@@ -1,36 +1,74 @@
 // Looks at and drives the running program from another process, as the end-to-end tests need
-// beside the X tools: finds its windows, reads message boxes, sets field texts, answers the
-// save dialog, takes the activation away. Steps run in order; each writes what it saw as
-// "key=value" lines (UTF-8) to the file named by --out. Exit code 1 when a step fails.
+// beside the X tools: finds its windows, reads message boxes, fields and the clipboard, types
+// into and sets fields, turns the wheel, answers the save dialog, takes the activation away, and
+// sends the test build its requests. Steps run in order; each writes what it saw as "key=value"
+// lines (UTF-8). Exit code 1 when a step fails.
 //   ui_probe --out FILE [--without-main] STEP...
+//   ui_probe --serve      reads lines of tab-separated steps from standard input and answers
+//                         each line on standard output with its key=value lines and a last line
+//                         "." (a failed step: "error=WHY" before it, the rest of the line
+//                         skipped); in both, backslashes, tabs, CRs and LFs are written \\, \t,
+//                         \r and \n. Ends with its input. Starts unattached: send attach first.
 //   --without-main        the program has no main window (its start failed): its thread is that
 //                         of the application's hidden window
-//   box NAME [SECONDS]    wait for a message box; NAME.caption, .text, .owner (main, dialog, app
-//                         or the class), .main_enabled; then Enter closes it (NAME.closed)
+//   attach SECONDS        finds the program's main window (again, after a restart), waiting up
+//                         to SECONDS
+//   box NAME [SECONDS]    wait for a message box; NAME.caption, .text, .owner (main, dialog,
+//                         about, app or the class), .main_enabled; then Enter closes it
+//                         (NAME.closed)
 //   box-stays NAME        the same, but the box stays open
 //   no-box SECONDS        fails when a message box appears within SECONDS
-//   set FIELD TEXT        WM_SETTEXT to alphabet, length, password (main window) or count (dialog)
-//   get FIELD             FIELD=its text
+//   set FIELD TEXT        the alphabet and password fields (main window) get TEXT by WM_SETTEXT;
+//                         the numeric fields length (main window) and count (dialog) are typed
+//                         into as a user types: all selected, then each character sent as
+//                         WM_CHAR, a backspace for an empty TEXT
+//   set-raw FIELD TEXT    WM_SETTEXT to any field, as another program sets a text
+//   replace-raw FIELD TEXT  EM_REPLACESEL to any field: another program replaces the selection
+//   get FIELD             FIELD=its text, FIELD.selection=START,END (in UTF-16 code units)
 //   save-as PATH          types PATH into the save dialog's file name and presses Enter
+//   save-name PATH        types PATH into the save dialog's file name only, for a key of the
+//                         display to confirm
 //   gen-file COUNT PATH   asks the test build to run GenRandomFile(PATH, COUNT)
+//   fail KIND MESSAGE     asks the test build to fail the next handler of MESSAGE (a number) of
+//                         an object of KIND (test_build_win.cpp names the kinds)
+//   download              asks the test build to start the banner download now
 //   background SECONDS    activates a window of this process for SECONDS (the program then has
 //                         no active window)
 //   state                 main_enabled, main_active (the program's active window is its main
-//                         window) and focus (the focused control: alphabet, length, password,
-//                         gen, about, exit, file or the class)
+//                         window), active and focus (the active window and the focused control:
+//                         main, about, dialog, alphabet, length, password, gen, about, exit,
+//                         file, path, count, open, close, none or the class), windows (its
+//                         visible top-level windows but tooltips: main, about, dialog, save, box
+//                         or the class, comma-separated) and where the program takes each to be
+//                         (NAME.rect=LEFT,TOP,RIGHT,BOTTOM on the screen), capture (the window
+//                         holding the mouse, or none), box.caption and box.text when a box is
+//                         open, save.caption when the save dialog is
 //   key tab|shift-tab|left|right   a key-down posted to the program's focused window
+//   wheel focus|point DELTA        WM_MOUSEWHEEL of DELTA sent to the focused window, or to the
+//                         window under the pointer when it is the program's; returns once it is
+//                         handled (wheel.target: its name, none when there is none)
+//   clipboard             clipboard.text (CF_UNICODETEXT), clipboard.seq (the sequence number),
+//                         and clipboard.exclude, .history, .cloud: the DWORD held by the formats
+//                         ExcludeClipboardContentFromMonitorProcessing, CanIncludeInClipboardHistory
+//                         and CanUploadToCloudClipboard, "none" where one is missing
+//   clipboard-seq         clipboard.seq alone: the clipboard is not opened, so that a program
+//                         putting data on it is not kept waiting
 //   close                 asks the main window to close
 //   watch PATH SECONDS [CHANGES]   times round trips to the main window (WM_NULL, sent again and
 //                         again) until the file PATH exists and its size has stayed the same for
 //                         SECONDS, making CHANGES on the way: items "MS:FIELD=TEXT" split by "|",
-//                         each a set of FIELD to TEXT MS milliseconds after the start; each set
-//                         is a round trip too. watch.longest_ms (and .longest_at_ms, when it
-//                         began), watch.slowest (the three longest, MS@WHEN), watch.pings,
-//                         watch.done_ms (when the file reached its size)
+//                         each a set of FIELD to TEXT MS milliseconds after the start; each
+//                         message of a set is a round trip too. watch.longest_ms (and
+//                         .longest_at_ms, when it began), watch.slowest (the three longest,
+//                         MS@WHEN), watch.pings, watch.done_ms (when the file reached its size)
 #include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,18 +81,38 @@
 namespace {
 
 FILE* g_out = nullptr;
+bool g_serving = false;
 HWND g_main = nullptr;
 DWORD g_thread = 0;
 
+const wchar_t kMainCaption[] = L"Tarvelin FREE 1.12";
+const wchar_t kDialogCaption[] = L"Соханение файла паролей";
+const wchar_t kAboutCaption[] = L"О программе";
+
+// A step that failed: the probe ends with it, or answers it in --serve.
+struct TStepFailure {
+  std::string why;
+};
+
+[[noreturn]] void Fail(const std::string& why) { throw TStepFailure{why}; }
+
+// The escapes of --serve, which keep a word or a value on its line.
+const wchar_t kEscaped[] = L"\\\t\r\n", kEscapes[] = L"\\trn";
+
 void Put(const std::wstring& key, const std::wstring& value) {
-  const std::string line = Utf8FromUtf16(U16(key + L"=" + value)) + "\n";
+  std::wstring text = key + L"=";
+  for (wchar_t c : value) {
+    const wchar_t* escaped = g_serving && c ? std::wcschr(kEscaped, c) : nullptr;
+    if (escaped) {
+      text += L'\\';
+      text += kEscapes[escaped - kEscaped];
+    } else {
+      text += c;
+    }
+  }
+  const std::string line = Utf8FromUtf16(U16(text)) + "\n";
   std::fwrite(line.data(), 1, line.size(), g_out);
   std::fflush(g_out);
-}
-
-[[noreturn]] void Fail(const std::string& why) {
-  std::fprintf(stderr, "ui_probe: %s\n", why.c_str());
-  std::exit(1);
 }
 
 std::wstring ClassOf(HWND hwnd) {
@@ -62,6 +120,8 @@ std::wstring ClassOf(HWND hwnd) {
   ::GetClassNameW(hwnd, name, 64);
   return name;
 }
+
+bool IsMessageBox(HWND hwnd) { return ClassOf(hwnd) == L"#32770" && ::GetDlgItem(hwnd, 0xFFFF); }
 
 // The n-th edit control among the descendants of parent, in creation order.
 HWND NthEdit(HWND parent, int n) {
@@ -84,11 +144,11 @@ HWND NthEdit(HWND parent, int n) {
   return find.found;
 }
 
-// A visible top-level window of the program's thread with the given caption (any for nullptr)
-// that is not a message box.
+// A visible top-level window of the program's thread with the given caption (any system dialog
+// for nullptr) that is not a message box, waiting up to seconds for one.
 HWND ProgramWindow(const wchar_t* caption, DWORD seconds) {
   const ULONGLONG deadline = ::GetTickCount64() + seconds * 1000ull;
-  do {
+  for (;;) {
     struct Find {
       const wchar_t* caption;
       HWND found;
@@ -97,7 +157,7 @@ HWND ProgramWindow(const wchar_t* caption, DWORD seconds) {
         g_thread,
         [](HWND hwnd, LPARAM lp) -> BOOL {
           auto* f = reinterpret_cast<Find*>(lp);
-          if (!::IsWindowVisible(hwnd) || ::GetDlgItem(hwnd, 0xFFFF)) return TRUE;
+          if (!::IsWindowVisible(hwnd) || IsMessageBox(hwnd)) return TRUE;
           if (f->caption ? WindowTextOf(hwnd) == f->caption : ClassOf(hwnd) == L"#32770") {
             f->found = hwnd;
             return FALSE;
@@ -106,9 +166,9 @@ HWND ProgramWindow(const wchar_t* caption, DWORD seconds) {
         },
         reinterpret_cast<LPARAM>(&find));
     if (find.found) return find.found;
+    if (::GetTickCount64() >= deadline) return nullptr;
     ::Sleep(50);
-  } while (::GetTickCount64() < deadline);
-  return nullptr;
+  }
 }
 
 HWND Field(const std::wstring& name) {
@@ -116,29 +176,60 @@ HWND Field(const std::wstring& name) {
   if (name == L"length") return NthEdit(g_main, 1);
   if (name == L"password") return NthEdit(g_main, 2);
   if (name == L"count") {
-    const HWND dialog = ProgramWindow(L"Соханение файла паролей", 10);
+    const HWND dialog = ProgramWindow(kDialogCaption, 10);
     if (!dialog) Fail("no password-file dialog");
     return NthEdit(dialog, 1);
   }
   Fail("unknown field");
 }
 
+bool IsNumericField(const std::wstring& name) { return name == L"length" || name == L"count"; }
+
 std::wstring NameOf(HWND hwnd) {
   if (!hwnd) return L"none";
   if (hwnd == g_main) return L"main";
-  for (const wchar_t* field : {L"alphabet", L"length", L"password"}) {
-    if (hwnd == Field(field)) return field;
+  const std::wstring text = WindowTextOf(hwnd), class_name = ClassOf(hwnd);
+  const HWND top = ::GetAncestor(hwnd, GA_ROOT);
+  if (class_name == L"Edit") {
+    const wchar_t* const main_fields[] = {L"alphabet", L"length", L"password"};
+    const wchar_t* const dialog_fields[] = {L"path", L"count"};
+    const bool in_dialog = WindowTextOf(top) == kDialogCaption;
+    for (int i = 0; i < 3; ++i) {
+      if (top == g_main && hwnd == NthEdit(g_main, i)) return main_fields[i];
+      if (i < 2 && in_dialog && hwnd == NthEdit(top, i)) return dialog_fields[i];
+    }
   }
-  const std::wstring text = WindowTextOf(hwnd);
-  if (ClassOf(hwnd) == L"Button") {
+  if (class_name == L"Button") {
     if (text == L"Генерировать") return L"gen";
     if (text == L"О программе") return L"about";
     if (text == L"Выход") return L"exit";
+    if (text == L"Выбрать файл") return L"open";
+    if (text == L"Закрыть") return L"close";
     if (text.empty() || text == L"Генерирование файла паролей") return L"file";
   }
-  if (ClassOf(hwnd) == L"TarvelinApplication") return L"app";
-  if (text == L"Соханение файла паролей") return L"dialog";
-  return ClassOf(hwnd);
+  if (class_name == L"TarvelinApplication") return L"app";
+  if (hwnd == top) {
+    if (text == kDialogCaption) return L"dialog";
+    if (text == kAboutCaption) return L"about";
+    if (IsMessageBox(hwnd)) return L"box";
+    if (class_name == L"#32770") return L"save";
+  }
+  return class_name;
+}
+
+void Attach(DWORD seconds, bool without_main) {
+  g_main = nullptr;
+  g_thread = 0;
+  HWND thread_window = nullptr;
+  const ULONGLONG deadline = ::GetTickCount64() + seconds * 1000ull;
+  for (;;) {
+    thread_window = without_main ? ::FindWindowW(L"TarvelinApplication", nullptr)
+                                 : (g_main = ::FindWindowW(nullptr, kMainCaption));
+    if (thread_window || ::GetTickCount64() >= deadline) break;
+    ::Sleep(100);
+  }
+  if (!thread_window) Fail(without_main ? "no application window" : "no main window");
+  g_thread = ::GetWindowThreadProcessId(thread_window, nullptr);
 }
 
 void Box(const std::wstring& name, DWORD seconds, bool close) {
@@ -153,7 +244,43 @@ void Box(const std::wstring& name, DWORD seconds, bool close) {
   Put(name + L".closed", WaitGone(seen->box, 5000) ? L"1" : L"0");
 }
 
-void SaveAs(const std::wstring& path) {
+// Sends a message, through timed: watch times every message as a round trip.
+template <class Timed>
+void Send(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, Timed&& timed) {
+  timed([&] {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_NORMAL, 120000, &result);
+  });
+}
+
+// A numeric field checks a text set from outside as a paste, so a user's typing is typed: all
+// selected, then the characters (a backspace for none). Other fields, and raw, get the text set.
+template <class Timed>
+void SetField(const std::wstring& name, const std::wstring& text, bool raw, Timed&& timed) {
+  const HWND field = Field(name);
+  if (raw || !IsNumericField(name)) {
+    Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), timed);
+    return;
+  }
+  Send(field, EM_SETSEL, 0, -1, timed);
+  if (text.empty()) Send(field, WM_CHAR, VK_BACK, 1, timed);
+  for (wchar_t c : text) Send(field, WM_CHAR, c, 1, timed);
+}
+
+void Get(const std::wstring& name) {
+  // Asked with WM_GETTEXT: for a window of another process, GetWindowTextW gives its caption as
+  // the system keeps it, which an edit control does not update.
+  const HWND field = Field(name);
+  std::wstring text(static_cast<std::size_t>(::SendMessageW(field, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      ::SendMessageW(field, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  Put(name, text);
+  DWORD start = 0, end = 0;
+  ::SendMessageW(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  Put(name + L".selection", std::to_wstring(start) + L"," + std::to_wstring(end));
+}
+
+void SaveAs(const std::wstring& path, bool press_enter) {
   // The first dialog of a prefix loads the shell: slow on a busy machine.
   const HWND dialog = ProgramWindow(nullptr, 40);
   if (!dialog) Fail("no save dialog");
@@ -170,6 +297,7 @@ void SaveAs(const std::wstring& path) {
       reinterpret_cast<LPARAM>(&name));
   if (!name) Fail("the save dialog has no file name box");
   ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  if (!press_enter) return;
   ::Sleep(100);
   ::PostMessageW(name, WM_KEYDOWN, VK_RETURN, 0x001C0001);
   ::PostMessageW(name, WM_KEYUP, VK_RETURN, 0xC01C0001);
@@ -201,6 +329,41 @@ GUITHREADINFO ThreadInfo() {
   return info;
 }
 
+void State() {
+  const GUITHREADINFO info = ThreadInfo();
+  Put(L"main_enabled", ::IsWindowEnabled(g_main) ? L"1" : L"0");
+  Put(L"main_active", info.hwndActive == g_main ? L"1" : L"0");
+  Put(L"active", NameOf(info.hwndActive));
+  Put(L"focus", NameOf(info.hwndFocus));
+  Put(L"capture", NameOf(info.hwndCapture));
+  std::vector<HWND> windows;
+  ::EnumThreadWindows(
+      g_thread,
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        if (::IsWindowVisible(hwnd) && ClassOf(hwnd) != L"tooltips_class32") {
+          reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  std::wstring names;
+  for (HWND hwnd : windows) {
+    const std::wstring name = NameOf(hwnd);
+    names += (names.empty() ? L"" : L",") + name;
+    RECT r;
+    ::GetWindowRect(hwnd, &r);
+    Put(name + L".rect", std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) + L"," +
+                             std::to_wstring(r.bottom));
+    if (name == L"box" || name == L"save") Put(name + L".caption", WindowTextOf(hwnd));
+    if (name == L"box") {
+      wchar_t text[4096] = {};
+      ::GetDlgItemTextW(hwnd, 0xFFFF, text, 4096);
+      Put(L"box.text", text);
+    }
+  }
+  Put(L"windows", names);
+}
+
 void Key(const std::wstring& key) {
   const HWND focus = ThreadInfo().hwndFocus;
   if (!focus) Fail("the program has no focus");
@@ -217,6 +380,62 @@ void Key(const std::wstring& key) {
   state[VK_SHIFT] = 0;
   ::SetKeyboardState(state);
   ::AttachThreadInput(::GetCurrentThreadId(), g_thread, FALSE);
+}
+
+void Wheel(const std::wstring& where, int delta) {
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  HWND target = nullptr;
+  if (where == L"focus") {
+    target = ThreadInfo().hwndFocus;
+  } else if (where == L"point") {
+    target = ::WindowFromPoint(cursor);
+    if (target && ::GetWindowThreadProcessId(target, nullptr) != g_thread) target = nullptr;
+  } else {
+    Fail("wheel: focus or point");
+  }
+  Put(L"wheel.target", NameOf(target));
+  if (!target) return;
+  // Sent, not posted: the step returns once the program has handled the turn.
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutW(target, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))),
+                        MAKELPARAM(cursor.x, cursor.y), SMTO_NORMAL, 30000, &result);
+}
+
+// The DWORD a named clipboard format holds, "none" when it is missing.
+std::wstring FormatValue(const wchar_t* name) {
+  const HANDLE data = ::GetClipboardData(::RegisterClipboardFormatW(name));
+  if (!data) return L"none";
+  std::wstring value = L"?";
+  if (const void* p = ::GlobalLock(data)) {
+    if (::GlobalSize(data) >= sizeof(DWORD)) value = std::to_wstring(*static_cast<const DWORD*>(p));
+    ::GlobalUnlock(data);
+  }
+  return value;
+}
+
+void Clipboard() {
+  Put(L"clipboard.seq", std::to_wstring(::GetClipboardSequenceNumber()));
+  bool open = false;
+  for (int i = 0; i < 100 && !(open = ::OpenClipboard(nullptr)); ++i) ::Sleep(20);
+  if (!open) Fail("the clipboard stays busy");
+  std::wstring text;
+  if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* p = static_cast<const wchar_t*>(::GlobalLock(data))) {
+      text = p;
+      ::GlobalUnlock(data);
+    }
+  }
+  Put(L"clipboard.text", text);
+  Put(L"clipboard.exclude", FormatValue(L"ExcludeClipboardContentFromMonitorProcessing"));
+  Put(L"clipboard.history", FormatValue(L"CanIncludeInClipboardHistory"));
+  Put(L"clipboard.cloud", FormatValue(L"CanUploadToCloudClipboard"));
+  ::CloseClipboard();
+}
+
+void Request(ULONG_PTR tag, const std::wstring& text) {
+  COPYDATASTRUCT data{tag, static_cast<DWORD>(text.size() * sizeof(wchar_t)), const_cast<wchar_t*>(text.data())};
+  if (!::SendMessageW(g_main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data))) Fail("not the test build, or not its request");
 }
 
 // --- round trips during a password-file run (watch)
@@ -268,14 +487,11 @@ void Watch(const std::wstring& path, double quiet_seconds, const std::wstring& c
   for (;;) {
     const double now = NowMs();
     if (next < schedule.size() && now - start >= schedule[next].at_ms) {
-      const HWND field = Field(schedule[next].field);
-      const std::wstring& text = schedule[next].text;
-      timed([&] { ::SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); });
+      SetField(schedule[next].field, schedule[next].text, false, timed);
       ++next;
       continue;
     }
-    DWORD_PTR result = 0;
-    timed([&] { ::SendMessageTimeoutW(g_main, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &result); });
+    Send(g_main, WM_NULL, 0, 0, timed);
     ++pings;
     const long long now_size = FileSizeOf(path);
     if (now_size != size) {
@@ -299,29 +515,19 @@ void Watch(const std::wstring& path, double quiet_seconds, const std::wstring& c
   Put(L"watch.done_ms", std::to_wstring(static_cast<long>(stable_since - start)));
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
-  if (argc < 3 || std::wstring(argv[1]) != L"--out") Fail("usage: ui_probe --out FILE STEP...");
-  g_out = ::_wfopen(argv[2], L"ab");
-  if (!g_out) Fail("cannot open the output file");
-  std::vector<std::wstring> args(argv + 3, argv + argc);
-  const bool without_main = !args.empty() && args.front() == L"--without-main";
-  if (without_main) args.erase(args.begin());
-  HWND thread_window = nullptr;
-  for (int i = 0; i < 300 && !thread_window; ++i) {
-    thread_window = without_main ? ::FindWindowW(L"TarvelinApplication", nullptr)
-                                 : (g_main = ::FindWindowW(nullptr, L"Tarvelin FREE 1.12"));
-    if (!thread_window) ::Sleep(100);
-  }
-  if (!thread_window) Fail(without_main ? "no application window" : "no main window");
-  g_thread = ::GetWindowThreadProcessId(thread_window, nullptr);
+void RunSteps(const std::vector<std::wstring>& args, bool without_main) {
   auto arg = [&](std::size_t i) -> const std::wstring& {
     if (i >= args.size()) Fail("a step lacks its argument");
     return args[i];
   };
+  const auto untimed = [](auto&& send) { send(); };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::wstring& step = args[i];
+    if (step == L"attach") {
+      Attach(std::wcstoul(arg(++i).c_str(), nullptr, 10), without_main);
+      continue;
+    }
+    if (!g_thread) Fail("not attached");
     if (step == L"box" || step == L"box-stays") {
       const std::wstring& name = arg(++i);
       DWORD seconds = 15;
@@ -329,33 +535,34 @@ int wmain(int argc, wchar_t** argv) {
       Box(name, seconds, step == L"box");
     } else if (step == L"no-box") {
       if (WaitForMessageBox(g_thread, std::wcstoul(arg(++i).c_str(), nullptr, 10) * 1000)) Fail("a message box appeared");
-    } else if (step == L"set") {
-      const HWND field = Field(arg(++i));
-      ::SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(arg(++i).c_str()));
-    } else if (step == L"get") {
-      // Asked with WM_GETTEXT: for a window of another process, GetWindowTextW gives its caption
-      // as the system keeps it, which an edit control does not update.
+    } else if (step == L"set" || step == L"set-raw") {
       const std::wstring& name = arg(++i);
-      wchar_t text[4096] = {};
-      ::SendMessageW(Field(name), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
-      Put(name, text);
-    } else if (step == L"save-as") {
-      SaveAs(arg(++i));
-    } else if (step == L"gen-file") {
-      const std::wstring text = arg(i + 1) + L" " + arg(i + 2);
+      SetField(name, arg(++i), step == L"set-raw", untimed);
+    } else if (step == L"replace-raw") {
+      const HWND field = Field(arg(++i));
+      ::SendMessageW(field, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(arg(++i).c_str()));
+    } else if (step == L"get") {
+      Get(arg(++i));
+    } else if (step == L"save-as" || step == L"save-name") {
+      SaveAs(arg(++i), step == L"save-as");
+    } else if (step == L"gen-file" || step == L"fail") {
+      Request(step == L"fail" ? kFaultRequest : kGenRandomFileRequest, arg(i + 1) + L" " + arg(i + 2));
       i += 2;
-      COPYDATASTRUCT data{kGenRandomFileRequest, static_cast<DWORD>(text.size() * sizeof(wchar_t)),
-                          const_cast<wchar_t*>(text.data())};
-      if (!::SendMessageW(g_main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data))) Fail("not the test build");
+    } else if (step == L"download") {
+      Request(kDownloadRequest, L"");
     } else if (step == L"background") {
       Background(std::wcstoul(arg(++i).c_str(), nullptr, 10));
     } else if (step == L"state") {
-      const GUITHREADINFO info = ThreadInfo();
-      Put(L"main_enabled", ::IsWindowEnabled(g_main) ? L"1" : L"0");
-      Put(L"main_active", info.hwndActive == g_main ? L"1" : L"0");
-      Put(L"focus", NameOf(info.hwndFocus));
+      State();
     } else if (step == L"key") {
       Key(arg(++i));
+    } else if (step == L"wheel") {
+      const std::wstring& where = arg(++i);
+      Wheel(where, std::wcstol(arg(++i).c_str(), nullptr, 10));
+    } else if (step == L"clipboard") {
+      Clipboard();
+    } else if (step == L"clipboard-seq") {
+      Put(L"clipboard.seq", std::to_wstring(::GetClipboardSequenceNumber()));
     } else if (step == L"close") {
       ::PostMessageW(g_main, WM_CLOSE, 0, 0);
     } else if (step == L"watch") {
@@ -370,6 +577,81 @@ int wmain(int argc, wchar_t** argv) {
       Fail("unknown step");
     }
   }
-  std::fclose(g_out);
+}
+
+// A word of --serve as it was before its escapes.
+std::wstring Unescaped(const std::wstring& word) {
+  std::wstring plain;
+  for (std::size_t k = 0; k < word.size(); ++k) {
+    const wchar_t* escape = nullptr;
+    if (word[k] == L'\\' && k + 1 < word.size() && word[k + 1]) escape = std::wcschr(kEscapes, word[k + 1]);
+    if (escape) {
+      plain += kEscaped[escape - kEscapes];
+      ++k;
+    } else {
+      plain += word[k];
+    }
+  }
+  return plain;
+}
+
+// Answers lines of tab-separated steps until the input ends: a test that checks after every
+// step of its own pays the start of a process under Wine once.
+int Serve() {
+  ::_setmode(::_fileno(stdin), _O_BINARY);
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+  g_out = stdout;
+  g_serving = true;
+  std::string line;
+  for (int c; (c = std::fgetc(stdin)) != EOF;) {
+    if (c != '\n') {
+      line += static_cast<char>(c);
+      continue;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::wstring> args;
+    for (std::size_t from = 0; from <= line.size();) {
+      std::size_t to = line.find('\t', from);
+      if (to == std::string::npos) to = line.size();
+      args.push_back(Unescaped(Wide(Utf16FromUtf8(std::string_view(line).substr(from, to - from)))));
+      from = to + 1;
+    }
+    line.clear();
+    try {
+      RunSteps(args, false);
+    } catch (const TStepFailure& failure) {
+      Put(L"error", Wide(Utf16FromUtf8(failure.why)));
+    }
+    std::fputs(".\n", g_out);
+    std::fflush(g_out);
+  }
   return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == L"--serve") return Serve();
+  if (argc < 3 || std::wstring(argv[1]) != L"--out") {
+    std::fprintf(stderr, "usage: ui_probe --out FILE [--without-main] STEP... | ui_probe --serve\n");
+    return 1;
+  }
+  g_out = ::_wfopen(argv[2], L"ab");
+  if (!g_out) {
+    std::fprintf(stderr, "ui_probe: cannot open the output file\n");
+    return 1;
+  }
+  std::vector<std::wstring> args(argv + 3, argv + argc);
+  const bool without_main = !args.empty() && args.front() == L"--without-main";
+  if (without_main) args.erase(args.begin());
+  int status = 0;
+  try {
+    Attach(30, without_main);
+    RunSteps(args, without_main);
+  } catch (const TStepFailure& failure) {
+    std::fprintf(stderr, "ui_probe: %s\n", failure.why.c_str());
+    status = 1;
+  }
+  std::fclose(g_out);
+  return status;
 }
