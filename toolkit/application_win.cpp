@@ -245,6 +245,14 @@ int TApplication::ShowMessageBox(HWND owner, const std::wstring& text, const std
   return result;
 }
 
+void LetWindowSystemSettle(DWORD ms) {
+  const ULONGLONG deadline = ::GetTickCount64() + ms;
+  for (ULONGLONG now = ::GetTickCount64(); now < deadline; now = ::GetTickCount64()) {
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_POSTMESSAGE | QS_SENDMESSAGE, 0);
+    ::Sleep(5);
+  }
+}
+
 std::vector<HWND> TApplication::DisableTaskWindows(HWND except) {
   struct Collect {
     HWND except;

@@ -119,6 +119,13 @@ private:
   LONGLONG longest_pass_ = 0;
 };
 
+// Handles only the window system's own notifications for ms milliseconds, no input. A window
+// manager may hand the keyboard focus over asynchronously (an X window manager under Wine does):
+// when a window goes away, the focus it hands to the window below may arrive only after that one
+// has gone too, and then it falls to no window at all, so keys go nowhere until a click. Called
+// while a window that is about to go still exists, it lets that focus land there and pass on.
+void LetWindowSystemSettle(DWORD ms);
+
 // The process's application object, created first thing by the program (and by tests).
 extern TApplication* Application;
 

@@ -283,7 +283,7 @@ void TsButton::Click() {
 }
 
 bool TsButton::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  if (msg == WM_COMMAND && (HIWORD(wp) == BN_CLICKED || HIWORD(wp) == BN_DOUBLECLICKED)) {
+  if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
     result = 0;
     Click();
     return true;
@@ -298,6 +298,10 @@ bool TsButton::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 LRESULT TsButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_LBUTTONDBLCLK:
+      // An owner-drawn button reports the second click of a double click without a press: no
+      // focus, no pressed look. Taken as the press it is, it clicks as any click does.
+      return DefProc(WM_LBUTTONDOWN, wp, lp);
     case WM_MOUSEMOVE:
       if (!hot_) {
         hot_ = true;

@@ -19,6 +19,8 @@ constexpr int kToolTipWidth = 420;
 // measures, and the tooltip's text rectangle cut off the last letters of a line. The text is
 // drawn unclipped, with room for that at the right: 2 % of the widest line, at 96 dpi.
 constexpr int kToolTipSlack = kToolTipWidth / 50;
+// How long a modal window that has hidden lets the window system settle.
+constexpr DWORD kModalSettleMs = 100;
 
 DWORD FormStyle() { return WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN; }
 
@@ -114,6 +116,9 @@ int TForm::ShowModal() {
     TApplication::EnableWindows(disabled);
     ::ShowWindow(Handle(), SW_HIDE);
     if (previous && ::IsWindow(previous)) ::SetActiveWindow(previous);
+    // A modal window is destroyed soon after it hides; the focus handed to it as the windows
+    // above it went must find it still there, to pass on to the window now active.
+    LetWindowSystemSettle(kModalSettleMs);
     modal_ = false;
   });
   Show();

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "toolkit/application_win.h"
+
 namespace {
 
 struct HookData {
@@ -14,21 +16,6 @@ struct HookData {
 
 // How long the dialog lets the window system settle after its overwrite prompt closed.
 constexpr DWORD kPromptSettleMs = 150;
-
-// The dialog is about to end right after its overwrite prompt closed. The focus that returns
-// from the prompt to the dialog may still be on its way from the window manager (an X window
-// manager under Wine hands it over asynchronously): if it arrives once the dialog is gone, it
-// falls to no window at all, and keys go nowhere until a click. Waiting a moment lets it land
-// while the dialog still exists, so that it passes on to the windows below as the dialog ends.
-// Only the window system's own notifications are handled meanwhile, no input, so nothing else
-// reaches the dialog.
-void LetThePromptsFocusSettle() {
-  const ULONGLONG deadline = ::GetTickCount64() + kPromptSettleMs;
-  for (ULONGLONG now = ::GetTickCount64(); now < deadline; now = ::GetTickCount64()) {
-    ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_POSTMESSAGE | QS_SENDMESSAGE, 0);
-    ::Sleep(5);
-  }
-}
 
 UINT_PTR CALLBACK Hook(HWND child, UINT msg, WPARAM, LPARAM lp) {
   if (msg == WM_INITDIALOG) {
@@ -48,7 +35,9 @@ UINT_PTR CALLBACK Hook(HWND child, UINT msg, WPARAM, LPARAM lp) {
     // The name is confirmed, after the overwrite prompt when there was one: an existing file.
     const OPENFILENAMEW& ofn = *reinterpret_cast<const OFNOTIFYW*>(lp)->lpOFN;
     if ((ofn.Flags & OFN_OVERWRITEPROMPT) && ::GetFileAttributesW(ofn.lpstrFile) != INVALID_FILE_ATTRIBUTES) {
-      LetThePromptsFocusSettle();
+      // The focus returns from the prompt to the dialog, which is about to end: it must land
+      // while the dialog still exists (see LetWindowSystemSettle).
+      LetWindowSystemSettle(kPromptSettleMs);
     }
   }
   return 0;

@@ -455,6 +455,10 @@ void TsSpinEdit::DoEnter() {
 void TsSpinEdit::DoExit() {
   wheel_.Reset();
   TsBaseSpinEdit::DoExit();
+  Normalize();
+}
+
+void TsSpinEdit::Normalize() {
   // Two writes, each raising its change: the lone minus or minus zero becomes "0" first.
   if (IsBareMinusZero(U16(Text()))) WriteText(L"0");
   WriteText(Wide(Rules().ExitText(U16(Text()))));
@@ -464,6 +468,9 @@ void TsSpinEdit::TextTaken() { kept_ = Value(); }
 
 void TsSpinEdit::TextArrived() {
   if (!ParseIntegerText(U16(Text()))) WriteText(Wide(DecimalText(kept_)));
+  // A field without the focus will not be left before a command reads it: the text another
+  // program put there takes the bounds now, as leaving the field would give them.
+  if (!Focused()) Normalize();
   kept_ = Value();
 }
 

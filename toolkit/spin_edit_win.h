@@ -219,7 +219,8 @@ protected:
   void UpClick() override { StepUp(); }
   void DownClick() override { StepDown(); }
   // The value the last text taken read is kept; an arrived text that fails the integer-text rule
-  // is replaced by it, in decimal and unbounded (the bounds apply when the field is left).
+  // is replaced by it, in decimal and unbounded (the bounds apply when the field is left, or at
+  // once when the text arrives in a field without the focus).
   void TextTaken() override;
   void TextArrived() override;
   bool NegativeInRange() const override { return MinValue <= 0; }
@@ -229,6 +230,9 @@ protected:
 
 private:
   void Step(std::int32_t notches, const TNotifyEvent& replacement);
+  // What leaving the field does to its text: "-0" and "-" become "0", a value outside the
+  // bounds is written bounded.
+  void Normalize();
 
   std::int32_t kept_ = 0;
   TWheelRemainder wheel_;

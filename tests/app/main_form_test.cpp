@@ -195,6 +195,23 @@ TEST_F(MainFormTest, EveryTooltipShowsItsWholeText) {
   }
 }
 
+// The second click of a double click is a click like the first: it presses the button, which
+// takes the focus, and clicks it once on the release.
+TEST_F(MainFormTest, ADoubleClickOnAButtonClicksTwiceAndTakesTheFocus) {
+  ShowActive(*form);
+  int clicks = 0;
+  form->BtnAbout.OnClick = [&](TObject*) { ++clicks; };
+  const HWND button = form->BtnAbout.Handle();
+  for (const UINT down : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
+    form->BtnGen.SetFocus();
+    SendMessageW(button, down, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    app.ProcessMessages();
+    EXPECT_EQ(GetFocus(), button);
+  }
+  EXPECT_EQ(clicks, 2);
+}
+
 TEST_F(MainFormTest, FirstFocusAndTheTabOrder) {
   ASSERT_EQ(GetFocus(), form->EditMask.Handle());
   EXPECT_EQ(form->EditMask.Selection(), (std::pair<int, int>{0, 62})) << "the whole alphabet is selected";

@@ -630,7 +630,9 @@ def step_outside_text(walk):
     start, end = (int(n) for n in walk.before["length.selection"].split(","))
     walk.probe.ask("replace-raw" if replace else "set-raw", "length", text)
     arrived = before[:start] + text + before[end:] if replace else text
-    return arrived if parse_integer_text(arrived) is not None else str(field_value(before))
+    arrived = arrived if parse_integer_text(arrived) is not None else str(field_value(before))
+    # A field without the focus takes the bounds at once: it will not be left before Generate.
+    return arrived if walk.before["focus"] == "length" else exit_text(arrived)
 
 
 # Clicks on Generate and the password-file button play the rounds with the most to check; Exit

@@ -436,6 +436,23 @@ TEST_F(SpinEditTest, EveryRouteOfAPasteOrAnOutsideTextIsChecked) {
       EXPECT_EQ(spin().Text(), std::wstring(text) == L"abc" ? L"12" : L"34");
     }
   }
+  // A text that passes the rule stays as it came while the field has the focus; a field without
+  // it will not be left before a command reads it, so it takes the bounds at once.
+  for (const bool focused : {true, false}) {
+    SCOPED_TRACE(focused ? "focused" : "not focused");
+    SetText(L"12");
+    if (focused) spin().SetFocus(); else form.after.SetFocus();
+    const HWND target = field();
+    std::atomic<bool> sent = false;
+    std::thread sender([&] {
+      SendMessageW(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"-3"));
+      sent = true;
+    });
+    PumpUntil([&] { return sent.load(); });
+    sender.join();
+    EXPECT_EQ(spin().Text(), focused ? L"-3" : L"1");
+  }
+  spin().SetFocus();
   SetText(L"12");
   spin().SelectAll();
   PressKey(app, VK_DELETE, true);
