@@ -1,7 +1,5 @@
-// Where a body written piece by piece last ends a whole line.
+// The line feeds of a body by the rules of its byte-order mark.
 #include "banner/line_end.h"
-
-#include "passwords/line_text.h"
 
 void TLastLineEnd::Add(std::span<const std::uint8_t> bytes) noexcept {
   // The encoding is known for sure only once the first bytes are in, so every rule is followed
@@ -20,10 +18,9 @@ void TLastLineEnd::Add(std::span<const std::uint8_t> bytes) noexcept {
 }
 
 std::uint64_t TLastLineEnd::Kept() const noexcept {
-  const std::size_t known = size_ < sizeof first_ ? static_cast<std::size_t>(size_) : sizeof first_;
-  switch (DetectLineTextMark(std::span<const std::uint8_t>(first_, known)).encoding) {
-    case LineTextEncoding::Utf16LittleEndian: return afterLittle_;
-    case LineTextEncoding::Utf16BigEndian: return afterBig_;
-    default: return afterByte_;
-  }
+  // The two marks the line-list reader reads as UTF-16 (a byte not yet written is 0, part of
+  // neither); behind a UTF-8 mark or none, lines end at the byte.
+  if (first_[0] == 0xFF && first_[1] == 0xFE) return afterLittle_;
+  if (first_[0] == 0xFE && first_[1] == 0xFF) return afterBig_;
+  return afterByte_;
 }
