@@ -6,62 +6,23 @@
 #include <cstdint>
 #include <memory>
 
-#include "product/product_consts.h"
+#include "banner/cache_path.h"
 #include "banner/http_client.h"
 #include "banner/winsock_transport_win.h"
 #include "passwords/line_list_win.h"
 #include "passwords/random.h"
+#include "product/product_consts.h"
 #include "toolkit/scope_exit.h"
 #include "toolkit/stream_win.h"
 #include "toolkit/wide.h"
 
 namespace {
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-// Whether path starts at a drive ("X:\") or a network share ("\\server\share", "\\?\...").
-// A path from the root of the current drive ("\dir") or from the current folder is not.
-bool StartsAtDriveOrShare(std::wstring_view path) {
-  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) return true;
-  const bool letter = path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
-  return letter && path[1] == L':' && IsSeparator(path[2]);
-}
-
-// Past the path component that starts at i and the separator after it.
-std::size_t SkipComponent(std::wstring_view path, std::size_t i) {
-  while (i < path.size() && !IsSeparator(path[i])) ++i;
-  return i < path.size() ? i + 1 : i;
-}
-
-// The length of the part of a full path that names no folder to create: "X:\", "\\?\X:\",
-// "\\server\share\" or "\\?\UNC\server\share\".
-std::size_t RootLength(std::wstring_view path) {
-  std::size_t i = 0;
-  bool share = false;
-  if (path.starts_with(L"\\\\?\\")) {
-    i = 4;
-    if (path.substr(4, 4) == L"UNC\\") {
-      i = 8;
-      share = true;
-    }
-  } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
-    i = 2;
-    share = true;
-  }
-  if (share) return SkipComponent(path, SkipComponent(path, i));
-  if (path.size() >= i + 3 && path[i + 1] == L':' && IsSeparator(path[i + 2])) return i + 3;
-  return i;
-}
-
-// Creates every missing folder of the folder part of path (up to its last separator), outermost
-// first. The first folder that cannot be created ends the chain quietly: creating the file in
-// it then fails with the reason.
+// Creates the missing folders of the chain that leads to path, outermost first. The first folder
+// that cannot be created ends the chain quietly: creating the file in it then fails with the reason.
 void CreateFolderChain(const std::wstring& path) {
-  const std::size_t end = path.find_last_of(L"\\/");
-  if (end == std::wstring::npos) return;
-  for (std::size_t i = RootLength(path); i <= end; ++i) {
-    if (!IsSeparator(path[i]) || i == 0 || IsSeparator(path[i - 1])) continue;
-    const std::wstring folder = path.substr(0, i);
+  for (const std::size_t length : FolderChain(U16(path))) {
+    const std::wstring folder = path.substr(0, length);
     const DWORD attributes = ::GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
       if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return;
@@ -95,7 +56,7 @@ std::wstring BannerCachePath(const std::wstring& folder) {
 void TDownLoader::Execute() {
   WinsockTransport transport;
   auto client = std::make_unique<THttpClient>(transport);
-  if (!StartsAtDriveOrShare(FToFolder)) {
+  if (!StartsAtDriveOrShare(U16(FToFolder))) {
     throw EFCreateError(FToFolder, u"The path starts at no drive and no network share");
   }
   CreateFolderChain(FToFolder);
@@ -111,7 +72,7 @@ void LoadBannerList(const std::wstring& path) {
   ScopeExit loaded([] { ReklamLoaded = true; });
   // A failed folder lookup gives a path under the root of the current drive, where any local
   // user may have put lines of their own; the download wrote nothing there.
-  if (!StartsAtDriveOrShare(path)) return;
+  if (!StartsAtDriveOrShare(U16(path))) return;
   TLineList list;
   try {
     TFileStream file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
