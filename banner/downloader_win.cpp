@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "banner/cache_path.h"
-#include "banner/http_client.h"
-#include "banner/winsock_transport_win.h"
+#include "http/http_client.h"
+#include "http/winsock_transport_win.h"
 #include "passwords/line_list_win.h"
 #include "passwords/random.h"
 #include "product/product_consts.h"

@@ -21,8 +21,8 @@
 
 #include "product/product_consts.h"
 #include "banner/downloader_win.h"
-#include "banner/http_client.h"
-#include "banner/winsock_transport_win.h"
+#include "http/http_client.h"
+#include "http/winsock_transport_win.h"
 #include "toolkit/application_win.h"
 #include "toolkit/exception.h"
 #include "toolkit/text.h"

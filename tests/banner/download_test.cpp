@@ -12,8 +12,8 @@
 #include "app/main_form_win.h"
 #include "banner/downloader_win.h"
 #include "tests/banner/banner_test_support_win.h"
-#include "tests/banner/get_harness.h"
-#include "tests/banner/loopback_server_win.h"
+#include "tests/http/get_harness.h"
+#include "tests/http/loopback_server_win.h"
 #include "toolkit/stream_win.h"
 #include "toolkit/wide.h"
 

@@ -4,9 +4,9 @@
 // the one found by decoding its code units.
 #include <cstdlib>
 
-#include "banner/line_end.h"
+#include "http/line_end.h"
 #include "passwords/line_text.h"
-#include "tests/banner/reply_harness.h"
+#include "tests/http/reply_harness.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "banner/http_client.h"
+#include "http/http_client.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::u16string url(size / 2, u'\0');

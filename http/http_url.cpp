@@ -1,10 +1,10 @@
 // Taking an http:// address apart.
-#include "banner/http_url.h"
+#include "http/http_url.h"
 
 #include <algorithm>
 
-#include "banner/ascii_case.h"
-#include "banner/http_errors.h"
+#include "http/ascii_case.h"
+#include "http/http_errors.h"
 
 namespace {
 

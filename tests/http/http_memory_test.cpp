@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "banner/http_client.h"
+#include "http/http_client.h"
 
 namespace {
 

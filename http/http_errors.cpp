@@ -1,5 +1,5 @@
 // Failures of the HTTP client and the texts of socket error numbers.
-#include "banner/http_errors.h"
+#include "http/http_errors.h"
 
 #include <algorithm>
 #include <iterator>

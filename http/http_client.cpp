@@ -1,10 +1,10 @@
 // The HTTP client of the banner download.
-#include "banner/http_client.h"
+#include "http/http_client.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "banner/ascii_case.h"
+#include "http/ascii_case.h"
 #include "toolkit/scope_exit.h"
 
 namespace {

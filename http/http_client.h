@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "banner/http_errors.h"
-#include "banner/http_reply.h"
-#include "banner/http_url.h"
+#include "http/http_errors.h"
+#include "http/http_reply.h"
+#include "http/http_url.h"
 
 enum class IpVersion { IPv4, IPv6 };
 

@@ -5,9 +5,9 @@
 #include <atomic>
 #include <cstdio>
 
-#include "banner/winsock_transport_win.h"
-#include "tests/banner/loopback_server_win.h"
-#include "tests/banner/get_harness.h"
+#include "http/winsock_transport_win.h"
+#include "tests/http/loopback_server_win.h"
+#include "tests/http/get_harness.h"
 #include "toolkit/text.h"
 #include "toolkit/wide.h"
 

@@ -1,7 +1,7 @@
 // The HTTP client's transport over blocking Winsock TCP sockets.
 #pragma once
 
-#include "banner/http_client.h"
+#include "http/http_client.h"
 #include "toolkit/handle_win.h"
 
 // One TCP connection at a time. The socket library is started once per process, on first use,

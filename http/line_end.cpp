@@ -1,5 +1,5 @@
 // The line feeds of a body by the rules of its byte-order mark.
-#include "banner/line_end.h"
+#include "http/line_end.h"
 
 void TLastLineEnd::Add(std::span<const std::uint8_t> bytes) noexcept {
   // The encoding is known for sure only once the first bytes are in, so every rule is followed

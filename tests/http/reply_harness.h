@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "banner/http_errors.h"
-#include "banner/http_reply.h"
+#include "http/http_errors.h"
+#include "http/http_reply.h"
 
 struct StringSink final : ByteSink {
   std::string bytes;

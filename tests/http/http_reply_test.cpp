@@ -10,7 +10,7 @@
 #include <random>
 
 #include "passwords/line_text.h"
-#include "tests/banner/reply_harness.h"
+#include "tests/http/reply_harness.h"
 #include "toolkit/text.h"
 
 namespace {

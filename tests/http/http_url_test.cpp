@@ -1,8 +1,8 @@
 // Taking URLs apart, the port rule and the request target.
 #include <gtest/gtest.h>
 
-#include "banner/http_errors.h"
-#include "banner/http_url.h"
+#include "http/http_errors.h"
+#include "http/http_url.h"
 #include "toolkit/text.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The HTTP client's transport over blocking Winsock TCP sockets.
-#include "banner/winsock_transport_win.h"
+#include "http/winsock_transport_win.h"
 
 #include <ws2tcpip.h>
 

@@ -3,8 +3,8 @@
 
 #include <functional>
 
-#include "banner/http_client.h"
-#include "tests/banner/reply_harness.h"
+#include "http/http_client.h"
+#include "tests/http/reply_harness.h"
 #include "toolkit/text.h"
 
 struct GetResult {

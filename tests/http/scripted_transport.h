@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "banner/http_client.h"
+#include "http/http_client.h"
 
 class ScriptedTransport final : public Transport {
 public:

@@ -1,12 +1,12 @@
 // Reading an HTTP/1.1 reply from the bytes the server sends.
-#include "banner/http_reply.h"
+#include "http/http_reply.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
-#include "banner/ascii_case.h"
-#include "banner/http_errors.h"
+#include "http/ascii_case.h"
+#include "http/http_errors.h"
 #include "toolkit/text.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "tests/banner/get_harness.h"
-#include "tests/banner/scripted_transport.h"
+#include "tests/http/get_harness.h"
+#include "tests/http/scripted_transport.h"
 #include "toolkit/text.h"
 
 namespace {

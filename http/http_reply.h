@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "banner/line_end.h"
+#include "http/line_end.h"
 
 // Where the body of a reply goes: the sink of a success reply, appended at its current position.
 class ByteSink {
