@@ -46,7 +46,7 @@ void TBanner::StartDownload(TNotifyEvent on_end) {
   // Once per run: nothing enables the timer again.
   update_timer_.SetEnabled(false);
   auto worker = std::make_unique<TDownLoader>();
-  worker->SetURL(Wide(ReklamURL));
+  worker->SetURL(std::u16string(ReklamURL));
   worker->SetToFolder(BannerCachePath(folder));
   worker->FreeOnTerminate = true;
   worker->OnTerminate = std::move(on_end);

@@ -65,7 +65,7 @@ void TDownLoader::Execute() {
   FileSink sink(file);
   // The client, and with it the connection, goes first, then the file: on every path.
   ScopeExit discard([&] { client.reset(); });
-  client->Get(U16(FURL), sink);
+  client->Get(FURL, sink);
 }
 
 void LoadBannerList(const std::wstring& path) {

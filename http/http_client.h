@@ -10,9 +10,7 @@
 
 #include "http/http_errors.h"
 #include "http/http_reply.h"
-#include "http/http_url.h"
-
-enum class IpVersion { IPv4, IPv6 };
+#include "http/http_request.h"
 
 // A blocking TCP connection. Every call that fails throws ESocketError with the system's number.
 class Transport {
@@ -21,7 +19,7 @@ public:
   // The first IPv4 address the system resolver gives for a stream connection to name, as dotted text.
   virtual std::string Resolve(const std::string& name) = 0;
   // Connects to a numeric address; blocks until the connection stands or the system gives up.
-  virtual void Connect(const std::string& address, std::uint16_t port, IpVersion version) = 0;
+  virtual void Connect(const std::string& address, std::uint16_t port, TIPVersion version) = 0;
   // Sends all the bytes.
   virtual void Send(std::span<const std::uint8_t> bytes) = 0;
   // Waits without limit for bytes and returns how many it stored in buffer; 0 when the server
@@ -40,11 +38,6 @@ inline constexpr std::size_t RecvBufferSize = 32768;
 // How long a reply that may lack a body waits for its first body bytes.
 inline constexpr int BodyProbeMilliseconds = 100;
 
-// The request head for a URL, byte for byte: request line, Host, Accept, Accept-Encoding,
-// User-Agent and the empty line, each ending in CR LF. Characters outside printable ASCII
-// become "?", so the URL can never break a line.
-std::string RequestHead(const TUrl& url, std::uint16_t port);
-
 class THttpClient {
 public:
   explicit THttpClient(Transport& transport) : transport_(transport) {}
@@ -53,8 +46,8 @@ public:
   // Closes a connection that Get left open.
   ~THttpClient();
 
-  // Fetches URL with one GET and writes the body of a success reply (200-299) to Sink, byte for
-  // byte as received. Every other outcome throws: EHttpError ("HTTPS is not supported",
+  // Fetches URL with one GET, the request HttpRequestFor makes of it, and writes the body of a
+  // success reply (200-299) to Sink, byte for byte as received. Every other outcome throws: EHttpError ("HTTPS is not supported",
   // "Unknown Protocol", "Max line length exceeded.", ...; "Max body length exceeded." as soon
   // as the body goes beyond MaxBodyLength, with Sink cut back to the whole lines of its first
   // MaxBodyLength bytes; "Max reply length exceeded." once the reply goes beyond
@@ -66,6 +59,7 @@ public:
   void Get(std::u16string_view URL, ByteSink& Sink);
 
 private:
+  void Connect(const THttpRequest& request);
   void ReadReply(THttpReplyReader& reader);
   void Disconnect() noexcept;
 

@@ -40,11 +40,11 @@ std::string WinsockTransport::Resolve(const std::string& name) {
   return text;
 }
 
-void WinsockTransport::Connect(const std::string& address, std::uint16_t port, IpVersion version) {
+void WinsockTransport::Connect(const std::string& address, std::uint16_t port, TIPVersion version) {
   Close();
   sockaddr_storage storage = {};
   int length = 0;
-  if (version == IpVersion::IPv6) {
+  if (version == TIPVersion::IPv6) {
     auto& a = reinterpret_cast<sockaddr_in6&>(storage);
     a.sin6_family = AF_INET6;
     a.sin6_port = ::htons(port);

@@ -10,7 +10,7 @@ class WinsockTransport final : public Transport {
 public:
   WinsockTransport();
   std::string Resolve(const std::string& name) override;
-  void Connect(const std::string& address, std::uint16_t port, IpVersion version) override;
+  void Connect(const std::string& address, std::uint16_t port, TIPVersion version) override;
   void Send(std::span<const std::uint8_t> bytes) override;
   std::size_t Receive(std::span<std::uint8_t> buffer) override;
   bool WaitReadable(int milliseconds) override;

@@ -98,7 +98,7 @@ int Worker(const wchar_t* url, const wchar_t* path) {
   bool done = false;
   std::string failure;
   auto worker = std::make_unique<TDownLoader>();
-  worker->SetURL(url);
+  worker->SetURL(U16(url));
   worker->SetToFolder(path);
   worker->FreeOnTerminate = true;
   worker->OnTerminate = [&](TObject* sender) {
@@ -127,7 +127,7 @@ public:
   std::uint64_t received = 0;
   double closed = 0;  // Seconds() at the first close
   std::string Resolve(const std::string& name) override { return inner_.Resolve(name); }
-  void Connect(const std::string& address, std::uint16_t port, IpVersion version) override {
+  void Connect(const std::string& address, std::uint16_t port, TIPVersion version) override {
     inner_.Connect(address, port, version);
   }
   void Send(std::span<const std::uint8_t> bytes) override { inner_.Send(bytes); }

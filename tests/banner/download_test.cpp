@@ -72,7 +72,7 @@ protected:
   // the main window's handler loads its own path.
   void Start(const std::wstring& url, const std::wstring& path, Outcome& out, std::function<void()> during = {}) {
     auto worker = std::make_unique<ObservedDownLoader>(out.destroyed);
-    worker->SetURL(url);
+    worker->SetURL(U16(url));
     worker->SetToFolder(path);
     worker->FreeOnTerminate = true;
     const DWORD gui = GetCurrentThreadId();

@@ -40,7 +40,7 @@ public:
   FloodTransport(std::string head, std::string piece, std::uint64_t total)
       : head_(std::move(head)), piece_(std::move(piece)), left_(total) {}
   std::string Resolve(const std::string&) override { return "10.0.0.1"; }
-  void Connect(const std::string&, std::uint16_t, IpVersion) override {}
+  void Connect(const std::string&, std::uint16_t, TIPVersion) override {}
   void Send(std::span<const std::uint8_t>) override {}
   bool WaitReadable(int) override { return true; }
   void ShutdownSend() noexcept override {}

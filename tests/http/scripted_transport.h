@@ -36,8 +36,8 @@ public:
     if (it == names.end()) throw ESocketError(11001);
     return it->second;
   }
-  void Connect(const std::string& address, std::uint16_t port, IpVersion version) override {
-    calls.push_back("connect " + address + " " + std::to_string(port) + (version == IpVersion::IPv6 ? " v6" : " v4"));
+  void Connect(const std::string& address, std::uint16_t port, TIPVersion version) override {
+    calls.push_back("connect " + address + " " + std::to_string(port) + (version == TIPVersion::IPv6 ? " v6" : " v4"));
     if (connectError) throw ESocketError(connectError);
   }
   void Send(std::span<const std::uint8_t> bytes) override {
