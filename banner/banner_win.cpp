@@ -1,5 +1,4 @@
-// The banner along the bottom of the main window: the rotation of its five texts, the link to the
-// maker's site, and the start and the completion of the banner list download.
+// The banner's handlers: rotation, pointer feedback, the site link and the download's two ends.
 #include "banner/banner_win.h"
 
 #include <windows.h>

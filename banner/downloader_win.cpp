@@ -1,5 +1,4 @@
-// The banner download: the worker thread that fetches the banner list into its cache file, and
-// the completion step that fills the banner's text slots from that file.
+// The worker's system calls (folders, the cache file, the socket transport) and the list's loading.
 #include "banner/downloader_win.h"
 
 #include <algorithm>
@@ -33,9 +32,9 @@ void CreateFolderChain(const std::wstring& path) {
 }
 
 // Appends the reply body to the open cache file, piece by piece as it arrives.
-class FileSink final : public ByteSink {
+class TFileSink final : public TByteSink {
 public:
-  explicit FileSink(TFileStream& file) : file_(file) {}
+  explicit TFileSink(TFileStream& file) : file_(file) {}
   void Write(std::span<const std::uint8_t> bytes) override { file_.WriteBuffer(bytes.data(), bytes.size()); }
   void Truncate(std::uint64_t size) override {
     if (file_.Seek(static_cast<std::int64_t>(size), TSeekOrigin::Begin) < 0 || !::SetEndOfFile(file_.Handle())) {
@@ -54,7 +53,7 @@ std::wstring BannerCachePath(const std::wstring& folder) {
 }
 
 void TDownLoader::Execute() {
-  WinsockTransport transport;
+  TWinsockTransport transport;
   auto client = std::make_unique<THttpClient>(transport);
   if (!StartsAtDriveOrShare(U16(FToFolder))) {
     throw EFCreateError(FToFolder, u"The path starts at no drive and no network share");
@@ -62,7 +61,7 @@ void TDownLoader::Execute() {
   CreateFolderChain(FToFolder);
   // Exclusive: nobody reads a half-written list, and the previous list is gone before the request.
   TFileStream file(FToFolder, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
-  FileSink sink(file);
+  TFileSink sink(file);
   // The client, and with it the connection, goes first, then the file: on every path.
   ScopeExit discard([&] { client.reset(); });
   client->Get(FURL, sink);

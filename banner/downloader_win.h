@@ -15,10 +15,8 @@ std::wstring BannerCachePath(const std::wstring& folder);
 class TDownLoader : public TThread {
 public:
   // The address to fetch.
-  const std::u16string& URL() const noexcept { return FURL; }
   void SetURL(std::u16string url) { FURL = std::move(url); }
   // Despite its name, the full path of the cache file.
-  const std::wstring& ToFolder() const noexcept { return FToFolder; }
   void SetToFolder(std::wstring path) { FToFolder = std::move(path); }
 
 protected:

@@ -1,7 +1,6 @@
-// The HTTP client of the banner download.
+// One GET over the transport: request, connection lifetime and the read loop.
 #include "http/http_client.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "http/ascii_case.h"
@@ -47,7 +46,7 @@ void THttpClient::Disconnect() noexcept {
   open_ = false;
 }
 
-void THttpClient::Get(std::u16string_view URL, ByteSink& Sink) {
+void THttpClient::Get(std::u16string_view URL, TByteSink& Sink) {
   if (used_) throw EHttpError(u"The HTTP client serves one request only");
   used_ = true;
 
@@ -88,8 +87,8 @@ void THttpClient::ReadReply(THttpReplyReader& reader) {
   std::vector<std::uint8_t> buffer(RecvBufferSize);
   while (true) {
     const auto state = reader.State();
-    if (state == THttpReplyReader::Progress::Done) return;
-    if (state == THttpReplyReader::Progress::WaitForBody && !transport_.WaitReadable(BodyProbeMilliseconds)) {
+    if (state == THttpReplyReader::TProgress::Done) return;
+    if (state == THttpReplyReader::TProgress::WaitForBody && !transport_.WaitReadable(kBodyProbeMilliseconds)) {
       reader.NoBodyArrived();
       continue;
     }

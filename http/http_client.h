@@ -13,9 +13,9 @@
 #include "http/http_request.h"
 
 // A blocking TCP connection. Every call that fails throws ESocketError with the system's number.
-class Transport {
+class TTransport {
 public:
-  virtual ~Transport() = default;
+  virtual ~TTransport() = default;
   // The first IPv4 address the system resolver gives for a stream connection to name, as dotted text.
   virtual std::string Resolve(const std::string& name) = 0;
   // Connects to a numeric address; blocks until the connection stands or the system gives up.
@@ -36,11 +36,11 @@ public:
 // Bytes taken from the socket per read.
 inline constexpr std::size_t RecvBufferSize = 32768;
 // How long a reply that may lack a body waits for its first body bytes.
-inline constexpr int BodyProbeMilliseconds = 100;
+inline constexpr int kBodyProbeMilliseconds = 100;
 
 class THttpClient {
 public:
-  explicit THttpClient(Transport& transport) : transport_(transport) {}
+  explicit THttpClient(TTransport& transport) : transport_(transport) {}
   THttpClient(const THttpClient&) = delete;
   THttpClient& operator=(const THttpClient&) = delete;
   // Closes a connection that Get left open.
@@ -51,19 +51,19 @@ public:
   // "Unknown Protocol", "Max line length exceeded.", ...; "Max body length exceeded." as soon
   // as the body goes beyond MaxBodyLength, with Sink cut back to the whole lines of its first
   // MaxBodyLength bytes; "Max reply length exceeded." once the reply goes beyond
-  // MaxReplyLength, with the body's bytes so far in Sink), ESocketError, EConnectionClosed (also
+  // kMaxReplyLength, with the body's bytes so far in Sink), ESocketError, EConnectionClosed (also
   // for a body that broke off; the bytes written so far stay in Sink), or EHttpProtocolError for
   // an error reply, of which nothing reaches Sink. A reply that fails or ends early is read no
   // further: what the server sends after it stays unread. No time limit: a server that sends
   // nothing keeps the call waiting. Call it once per client object.
-  void Get(std::u16string_view URL, ByteSink& Sink);
+  void Get(std::u16string_view URL, TByteSink& Sink);
 
 private:
   void Connect(const THttpRequest& request);
   void ReadReply(THttpReplyReader& reader);
   void Disconnect() noexcept;
 
-  Transport& transport_;
+  TTransport& transport_;
   bool used_ = false;
   bool open_ = false;  // a connection is open
   bool up_ = false;    // ... and its last send or receive succeeded and the server has not closed it

@@ -6,9 +6,9 @@
 
 // One TCP connection at a time. The socket library is started once per process, on first use,
 // and stays started until the process ends. Errors throw ESocketError with WSAGetLastError's number.
-class WinsockTransport final : public Transport {
+class TWinsockTransport final : public TTransport {
 public:
-  WinsockTransport();
+  TWinsockTransport();
   std::string Resolve(const std::string& name) override;
   void Connect(const std::string& address, std::uint16_t port, TIPVersion version) override;
   void Send(std::span<const std::uint8_t> bytes) override;

@@ -122,7 +122,7 @@ int Worker(const wchar_t* url, const wchar_t* path) {
 
 // Winsock as the worker uses it, counting the bytes received and noting when the connection is
 // closed.
-class CountingTransport final : public Transport {
+class CountingTransport final : public TTransport {
 public:
   std::uint64_t received = 0;
   double closed = 0;  // Seconds() at the first close
@@ -144,10 +144,10 @@ public:
   }
 
 private:
-  WinsockTransport inner_;
+  TWinsockTransport inner_;
 };
 
-class CountingSink final : public ByteSink {
+class CountingSink final : public TByteSink {
 public:
   std::uint64_t bytes = 0;
   void Write(std::span<const std::uint8_t> b) override { bytes += b.size(); }

@@ -210,7 +210,7 @@ TEST_F(DownloadTest, EveryWayTheDownloadEndsSetsTheFlag) {
   const std::string longLine = std::string(16383, 'y') + "\r\n";
   const std::string oneByteChunks = "1\r\na" + longLine + "1\r\nb" + longLine + "1\r\n\r" + longLine + "1\r\n\n" + longLine;
   std::string oneByteBody;
-  for (std::size_t at = 47 + 3; at < MaxReplyLength; at += 16389) oneByteBody += "ab\r\n"[oneByteBody.size() % 4];
+  for (std::size_t at = 47 + 3; at < kMaxReplyLength; at += 16389) oneByteBody += "ab\r\n"[oneByteBody.size() % 4];
   const std::wstring cache = BannerCachePath(dir_);
   const std::u16string cannot = u"Cannot create file \"" + U16(cache) + u"\". ";
   const Case cases[] = {

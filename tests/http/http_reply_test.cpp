@@ -82,9 +82,9 @@ std::vector<Case> Cases() {
   // that lie within the reply's budget reach the sink.
   const std::string chunkedHead = Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked");
   std::string oneByteChunks, oneByteKept;
-  while (chunkedHead.size() + oneByteChunks.size() <= MaxReplyLength) {
+  while (chunkedHead.size() + oneByteChunks.size() <= kMaxReplyLength) {
     oneByteChunks += "1\r\n";
-    if (chunkedHead.size() + oneByteChunks.size() < MaxReplyLength) oneByteKept += 'x';
+    if (chunkedHead.size() + oneByteChunks.size() < kMaxReplyLength) oneByteKept += 'x';
     oneByteChunks.append("x").append(MaxLineLength - 1, 'y').append("\r\n");
   }
   // Chunked replies of exactly the reply's budget and of one byte more, their chunk-size lines
@@ -101,7 +101,7 @@ std::vector<Case> Cases() {
     }
     return reply + last;
   };
-  const std::string budget = chunked_of_length(MaxReplyLength), over_budget = chunked_of_length(MaxReplyLength + 1);
+  const std::string budget = chunked_of_length(kMaxReplyLength), over_budget = chunked_of_length(kMaxReplyLength + 1);
   const std::string budget_body(std::count(budget.begin() + chunkedHead.size(), budget.end(), 'x'), 'x');
   const std::string over_budget_body(std::count(over_budget.begin() + chunkedHead.size(), over_budget.end(), 'x'), 'x');
   // The longest head the line limits let through, then a body at its limit.
@@ -300,7 +300,7 @@ TEST(HttpReply, EveryPrefixOfACompleteReplyIsIncomplete) {
       THttpReplyReader reader(sink);
       const auto* data = reinterpret_cast<const std::uint8_t*>(c.reply.data());
       ASSERT_EQ(reader.Feed(std::span<const std::uint8_t>(data, n)), n);
-      ASSERT_NE(reader.State(), THttpReplyReader::Progress::Done) << "prefix of " << n << " bytes";
+      ASSERT_NE(reader.State(), THttpReplyReader::TProgress::Done) << "prefix of " << n << " bytes";
     }
   }
 }

@@ -19,7 +19,7 @@ std::u16string Url(const char* portVariable, const char* path) {
 }
 
 GetResult Get(const std::u16string& url) {
-  WinsockTransport transport;
+  TWinsockTransport transport;
   return RunGet(transport, url);
 }
 

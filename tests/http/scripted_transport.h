@@ -10,7 +10,7 @@
 
 #include "http/http_client.h"
 
-class ScriptedTransport final : public Transport {
+class ScriptedTransport final : public TTransport {
 public:
   // One thing the server does, in order: send bytes, close, or fail the next receive.
   struct Event {
