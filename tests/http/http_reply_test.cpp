@@ -151,6 +151,8 @@ std::vector<Case> Cases() {
       {"lines beyond the body limit, until close", Head("HTTP/1.1 200 OK") + shifted, true, kBodyTooLong, 0, false, shiftedKept},
       {"lines beyond the body limit, chunked", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "300000\r\n" + shifted + "\r\n0\r\n\r\n", false, kBodyTooLong, 0, false, shiftedKept},
       {"ANSI, the limit between CR and LF", WithLength(crLf), false, kBodyTooLong, 0, false, crLf.substr(0, MaxBodyLength - 15)},
+      {"ANSI starting with FF, half a UTF-16 mark", WithLength("\xFF" + crLf.substr(1)), false, kBodyTooLong, 0, false, "\xFF" + crLf.substr(1, MaxBodyLength - 16)},
+      {"ANSI starting with FE, half a UTF-16 mark", WithLength("\xFE" + crLf.substr(1)), false, kBodyTooLong, 0, false, "\xFE" + crLf.substr(1, MaxBodyLength - 16)},
       {"UTF-8 with its mark, the limit inside a character", WithLength(utf8), false, kBodyTooLong, 0, false, utf8.substr(0, MaxBodyLength - 11)},
       {"UTF-16 low byte first", WithLength(Utf16Bytes(lines16 + traps16, false)), false, kBodyTooLong, 0, false, Utf16Bytes(lines16, false)},
       {"UTF-16 high byte first", WithLength(Utf16Bytes(lines16 + traps16, true)), false, kBodyTooLong, 0, false, Utf16Bytes(lines16, true)},
