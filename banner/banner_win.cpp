@@ -1,5 +1,4 @@
-// The banner along the bottom of the main window: the rotation of its five texts, the link to the
-// maker's site, and the start and the completion of the banner list download.
+// The banner's handlers: rotation, pointer feedback, the site link and the download's two ends.
 #include "banner/banner_win.h"
 
 #include <windows.h>
@@ -46,7 +45,7 @@ void TBanner::StartDownload(TNotifyEvent on_end) {
   // Once per run: nothing enables the timer again.
   update_timer_.SetEnabled(false);
   auto worker = std::make_unique<TDownLoader>();
-  worker->SetURL(Wide(ReklamURL));
+  worker->SetURL(std::u16string(ReklamURL));
   worker->SetToFolder(BannerCachePath(folder));
   worker->FreeOnTerminate = true;
   worker->OnTerminate = std::move(on_end);

@@ -1,67 +1,27 @@
-// The banner download: the worker thread that fetches the banner list into its cache file, and
-// the completion step that fills the banner's text slots from that file.
+// The worker's system calls (folders, the cache file, the socket transport) and the list's loading.
 #include "banner/downloader_win.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <memory>
 
-#include "product/product_consts.h"
-#include "banner/http_client.h"
-#include "banner/winsock_transport_win.h"
+#include "banner/cache_path.h"
+#include "http/http_client.h"
+#include "http/winsock_transport_win.h"
 #include "passwords/line_list_win.h"
 #include "passwords/random.h"
+#include "product/product_consts.h"
 #include "toolkit/scope_exit.h"
 #include "toolkit/stream_win.h"
 #include "toolkit/wide.h"
 
 namespace {
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-// Whether path starts at a drive ("X:\") or a network share ("\\server\share", "\\?\...").
-// A path from the root of the current drive ("\dir") or from the current folder is not.
-bool StartsAtDriveOrShare(std::wstring_view path) {
-  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) return true;
-  const bool letter = path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
-  return letter && path[1] == L':' && IsSeparator(path[2]);
-}
-
-// Past the path component that starts at i and the separator after it.
-std::size_t SkipComponent(std::wstring_view path, std::size_t i) {
-  while (i < path.size() && !IsSeparator(path[i])) ++i;
-  return i < path.size() ? i + 1 : i;
-}
-
-// The length of the part of a full path that names no folder to create: "X:\", "\\?\X:\",
-// "\\server\share\" or "\\?\UNC\server\share\".
-std::size_t RootLength(std::wstring_view path) {
-  std::size_t i = 0;
-  bool share = false;
-  if (path.starts_with(L"\\\\?\\")) {
-    i = 4;
-    if (path.substr(4, 4) == L"UNC\\") {
-      i = 8;
-      share = true;
-    }
-  } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
-    i = 2;
-    share = true;
-  }
-  if (share) return SkipComponent(path, SkipComponent(path, i));
-  if (path.size() >= i + 3 && path[i + 1] == L':' && IsSeparator(path[i + 2])) return i + 3;
-  return i;
-}
-
-// Creates every missing folder of the folder part of path (up to its last separator), outermost
-// first. The first folder that cannot be created ends the chain quietly: creating the file in
-// it then fails with the reason.
+// Creates the missing folders of the chain that leads to path, outermost first. The first folder
+// that cannot be created ends the chain quietly: creating the file in it then fails with the reason.
 void CreateFolderChain(const std::wstring& path) {
-  const std::size_t end = path.find_last_of(L"\\/");
-  if (end == std::wstring::npos) return;
-  for (std::size_t i = RootLength(path); i <= end; ++i) {
-    if (!IsSeparator(path[i]) || i == 0 || IsSeparator(path[i - 1])) continue;
-    const std::wstring folder = path.substr(0, i);
+  for (const std::size_t length : FolderChain(U16(path))) {
+    const std::wstring folder = path.substr(0, length);
     const DWORD attributes = ::GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
       if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return;
@@ -72,9 +32,9 @@ void CreateFolderChain(const std::wstring& path) {
 }
 
 // Appends the reply body to the open cache file, piece by piece as it arrives.
-class FileSink final : public ByteSink {
+class TFileSink final : public TByteSink {
 public:
-  explicit FileSink(TFileStream& file) : file_(file) {}
+  explicit TFileSink(TFileStream& file) : file_(file) {}
   void Write(std::span<const std::uint8_t> bytes) override { file_.WriteBuffer(bytes.data(), bytes.size()); }
   void Truncate(std::uint64_t size) override {
     if (file_.Seek(static_cast<std::int64_t>(size), TSeekOrigin::Begin) < 0 || !::SetEndOfFile(file_.Handle())) {
@@ -93,25 +53,25 @@ std::wstring BannerCachePath(const std::wstring& folder) {
 }
 
 void TDownLoader::Execute() {
-  WinsockTransport transport;
+  TWinsockTransport transport;
   auto client = std::make_unique<THttpClient>(transport);
-  if (!StartsAtDriveOrShare(FToFolder)) {
+  if (!StartsAtDriveOrShare(U16(FToFolder))) {
     throw EFCreateError(FToFolder, u"The path starts at no drive and no network share");
   }
   CreateFolderChain(FToFolder);
   // Exclusive: nobody reads a half-written list, and the previous list is gone before the request.
   TFileStream file(FToFolder, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
-  FileSink sink(file);
+  TFileSink sink(file);
   // The client, and with it the connection, goes first, then the file: on every path.
   ScopeExit discard([&] { client.reset(); });
-  client->Get(U16(FURL), sink);
+  client->Get(FURL, sink);
 }
 
 void LoadBannerList(const std::wstring& path) {
   ScopeExit loaded([] { ReklamLoaded = true; });
   // A failed folder lookup gives a path under the root of the current drive, where any local
   // user may have put lines of their own; the download wrote nothing there.
-  if (!StartsAtDriveOrShare(path)) return;
+  if (!StartsAtDriveOrShare(U16(path))) return;
   TLineList list;
   try {
     TFileStream file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);

@@ -15,10 +15,8 @@ std::wstring BannerCachePath(const std::wstring& folder);
 class TDownLoader : public TThread {
 public:
   // The address to fetch.
-  const std::wstring& URL() const noexcept { return FURL; }
-  void SetURL(std::wstring url) { FURL = std::move(url); }
+  void SetURL(std::u16string url) { FURL = std::move(url); }
   // Despite its name, the full path of the cache file.
-  const std::wstring& ToFolder() const noexcept { return FToFolder; }
   void SetToFolder(std::wstring path) { FToFolder = std::move(path); }
 
 protected:
@@ -33,7 +31,7 @@ protected:
   void Execute() override;
 
 private:
-  std::wstring FURL;
+  std::u16string FURL;
   std::wstring FToFolder;
 };
 

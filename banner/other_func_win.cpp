@@ -1,5 +1,4 @@
-// Shell routines: opening an address in the user's default program and the paths of the shell's
-// special folders.
+// The shell calls behind OpenInShell and GetSpecialFolderPath.
 #include "banner/other_func_win.h"
 
 #include <windows.h>

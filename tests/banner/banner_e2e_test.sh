@@ -14,7 +14,7 @@
 # Skips (exit 77) when namespaces cannot be made here.
 set -euo pipefail
 : "${TARVELIN_BUILD:?}" "${TARVELIN_SOURCE:?}"
-. "$TARVELIN_SOURCE/tests/banner/nginx_site.sh"
+. "$TARVELIN_SOURCE/tests/http/nginx_site.sh"
 
 if [ -z "${TARVELIN_E2E_INSIDE:-}" ]; then
   if [ "$(id -u)" -ne 0 ] || ! unshare --net --mount true 2>/dev/null; then

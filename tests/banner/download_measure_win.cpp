@@ -21,8 +21,8 @@
 
 #include "product/product_consts.h"
 #include "banner/downloader_win.h"
-#include "banner/http_client.h"
-#include "banner/winsock_transport_win.h"
+#include "http/http_client.h"
+#include "http/winsock_transport_win.h"
 #include "toolkit/application_win.h"
 #include "toolkit/exception.h"
 #include "toolkit/text.h"
@@ -98,7 +98,7 @@ int Worker(const wchar_t* url, const wchar_t* path) {
   bool done = false;
   std::string failure;
   auto worker = std::make_unique<TDownLoader>();
-  worker->SetURL(url);
+  worker->SetURL(U16(url));
   worker->SetToFolder(path);
   worker->FreeOnTerminate = true;
   worker->OnTerminate = [&](TObject* sender) {
@@ -122,12 +122,12 @@ int Worker(const wchar_t* url, const wchar_t* path) {
 
 // Winsock as the worker uses it, counting the bytes received and noting when the connection is
 // closed.
-class CountingTransport final : public Transport {
+class CountingTransport final : public TTransport {
 public:
   std::uint64_t received = 0;
   double closed = 0;  // Seconds() at the first close
   std::string Resolve(const std::string& name) override { return inner_.Resolve(name); }
-  void Connect(const std::string& address, std::uint16_t port, IpVersion version) override {
+  void Connect(const std::string& address, std::uint16_t port, TIPVersion version) override {
     inner_.Connect(address, port, version);
   }
   void Send(std::span<const std::uint8_t> bytes) override { inner_.Send(bytes); }
@@ -144,10 +144,10 @@ public:
   }
 
 private:
-  WinsockTransport inner_;
+  TWinsockTransport inner_;
 };
 
-class CountingSink final : public ByteSink {
+class CountingSink final : public TByteSink {
 public:
   std::uint64_t bytes = 0;
   void Write(std::span<const std::uint8_t> b) override { bytes += b.size(); }

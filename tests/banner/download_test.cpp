@@ -12,8 +12,8 @@
 #include "app/main_form_win.h"
 #include "banner/downloader_win.h"
 #include "tests/banner/banner_test_support_win.h"
-#include "tests/banner/get_harness.h"
-#include "tests/banner/loopback_server_win.h"
+#include "tests/http/get_harness.h"
+#include "tests/http/loopback_server_win.h"
 #include "toolkit/stream_win.h"
 #include "toolkit/wide.h"
 
@@ -72,7 +72,7 @@ protected:
   // the main window's handler loads its own path.
   void Start(const std::wstring& url, const std::wstring& path, Outcome& out, std::function<void()> during = {}) {
     auto worker = std::make_unique<ObservedDownLoader>(out.destroyed);
-    worker->SetURL(url);
+    worker->SetURL(U16(url));
     worker->SetToFolder(path);
     worker->FreeOnTerminate = true;
     const DWORD gui = GetCurrentThreadId();
@@ -210,7 +210,7 @@ TEST_F(DownloadTest, EveryWayTheDownloadEndsSetsTheFlag) {
   const std::string longLine = std::string(16383, 'y') + "\r\n";
   const std::string oneByteChunks = "1\r\na" + longLine + "1\r\nb" + longLine + "1\r\n\r" + longLine + "1\r\n\n" + longLine;
   std::string oneByteBody;
-  for (std::size_t at = 47 + 3; at < MaxReplyLength; at += 16389) oneByteBody += "ab\r\n"[oneByteBody.size() % 4];
+  for (std::size_t at = 47 + 3; at < kMaxReplyLength; at += 16389) oneByteBody += "ab\r\n"[oneByteBody.size() % 4];
   const std::wstring cache = BannerCachePath(dir_);
   const std::u16string cannot = u"Cannot create file \"" + U16(cache) + u"\". ";
   const Case cases[] = {

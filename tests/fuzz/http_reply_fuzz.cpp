@@ -4,9 +4,9 @@
 // the one found by decoding its code units.
 #include <cstdlib>
 
-#include "banner/line_end.h"
+#include "http/line_end.h"
 #include "passwords/line_text.h"
-#include "tests/banner/reply_harness.h"
+#include "tests/http/reply_harness.h"
 
 namespace {
 
@@ -35,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ReplyOutcome whole = FeedReply(reply, reply.size() + 1, closes);
   const ReplyOutcome pieces = FeedReply(reply, piece, closes);
   if (!(whole == pieces)) std::abort();
-  if (whole.errorBody.size() > MaxErrorBodyLength || whole.consumed > reply.size()) std::abort();
-  if (whole.sink.size() > MaxBodyLength || whole.consumed > MaxReplyLength) std::abort();
+  if (whole.errorBody.size() > kMaxErrorBodyLength || whole.consumed > reply.size()) std::abort();
+  if (whole.sink.size() > MaxBodyLength || whole.consumed > kMaxReplyLength) std::abort();
 
   const std::span<const std::uint8_t> body(data + 1, size - 1);
   TLastLineEnd all, inPieces;

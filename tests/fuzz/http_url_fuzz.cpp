@@ -3,18 +3,21 @@
 #include <cstdlib>
 #include <string>
 
-#include "banner/http_client.h"
+#include "http/http_errors.h"
+#include "http/http_request.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::u16string url(size / 2, u'\0');
   for (std::size_t i = 0; i < url.size(); ++i) url[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
-  const TUrl parts = ParseUrl(url);
-  std::uint16_t port = 80;
+  std::string head;
   try {
-    port = UrlPort(parts);
+    head = HttpRequestFor(url).head;
   } catch (const EHttpError&) {
+    // A refused scheme or port: the same address with a port that passes must make a head.
+    const TUrl parts = ParseUrl(url);
+    std::u16string fixed = u"http://" + (parts.ipv6 ? u"[" + parts.host + u"]" : parts.host) + u":81" + parts.target;
+    head = HttpRequestFor(fixed).head;
   }
-  const std::string head = RequestHead(parts, port);
   std::size_t lines = 0;
   for (std::size_t i = 0; i < head.size(); ++i) {
     if (head[i] == '\r' || head[i] == '\n') {

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "banner/winsock_transport_win.h"
-#include "tests/banner/get_harness.h"
+#include "http/winsock_transport_win.h"
+#include "tests/http/get_harness.h"
 #include "toolkit/text.h"
 
 namespace {
@@ -19,7 +19,7 @@ std::u16string Url(const char* portVariable, const char* path) {
 }
 
 GetResult Get(const std::u16string& url) {
-  WinsockTransport transport;
+  TWinsockTransport transport;
   return RunGet(transport, url);
 }
 

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "tests/banner/get_harness.h"
-#include "tests/banner/scripted_transport.h"
+#include "tests/http/get_harness.h"
+#include "tests/http/scripted_transport.h"
 #include "toolkit/text.h"
 
 namespace {
@@ -145,7 +145,7 @@ TEST(HttpClient, ErrorReplyCarriesCodeAndBody) {
   } catch (const EHttpProtocolError& e) {
     EXPECT_EQ(e.Message(), u"HTTP/1.1 404 Not Found");
     EXPECT_EQ(e.ErrorCode(), 404);
-    EXPECT_EQ(e.ErrorMessage(), u"\u041d\u0435\u0442");
+    EXPECT_EQ(e.ErrorBody(), u"\u041d\u0435\u0442");
   }
   EXPECT_EQ(sink.bytes, "");
 }
@@ -240,9 +240,9 @@ TEST(HttpClient, RepliesNobodyReadsAreReadNoFurther) {
   const std::string notFound = "HTTP/1.1 404 Not Found\r\n\r\n";
   const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
   std::string oneByteChunks = chunked, oneByteBody;
-  while (oneByteChunks.size() < MaxReplyLength + 100000) {
+  while (oneByteChunks.size() < kMaxReplyLength + 100000) {
     oneByteChunks.append("1\r\n");
-    if (oneByteChunks.size() < MaxReplyLength) oneByteBody += 'x';
+    if (oneByteChunks.size() < kMaxReplyLength) oneByteBody += 'x';
     oneByteChunks.append("x").append(MaxLineLength - 1, 'y').append("\r\n");
   }
   const std::string continueBlock = "HTTP/1.1 100 Continue\r\n\r\n";
@@ -258,10 +258,10 @@ TEST(HttpClient, RepliesNobodyReadsAreReadNoFurther) {
   const std::size_t kPlenty = 8 << 20;
   const Case cases[] = {
       {"an error body without end", notFound + std::string(kPlenty, 'e'), "HTTP/1.1 404 Not Found", "",
-       notFound.size() + MaxErrorBodyLength},
+       notFound.size() + kMaxErrorBodyLength},
       {"interim replies without end", interim, "Max header lines exceeded.", "", continueBlock.size() * (MaxHeaderLines + 1)},
       {"chunks of one byte, each followed by a long line", oneByteChunks, "Max reply length exceeded.", oneByteBody,
-       MaxReplyLength + 1},
+       kMaxReplyLength + 1},
       {"a 204 followed by bytes without end", noContent + std::string(kPlenty, 'z'), "", "", noContent.size()},
   };
   for (const Case& c : cases) {

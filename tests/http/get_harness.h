@@ -3,8 +3,8 @@
 
 #include <functional>
 
-#include "banner/http_client.h"
-#include "tests/banner/reply_harness.h"
+#include "http/http_client.h"
+#include "tests/http/reply_harness.h"
 #include "toolkit/text.h"
 
 struct GetResult {
@@ -15,7 +15,7 @@ struct GetResult {
 };
 
 // beforeDiscard runs after the call, just before the client object goes.
-inline GetResult RunGet(Transport& transport, std::u16string_view url, ByteSink* callerSink = nullptr,
+inline GetResult RunGet(TTransport& transport, std::u16string_view url, TByteSink* callerSink = nullptr,
                         const std::function<void()>& beforeDiscard = {}) {
   GetResult r;
   StringSink sink;
@@ -26,7 +26,7 @@ inline GetResult RunGet(Transport& transport, std::u16string_view url, ByteSink*
     } catch (const EHttpProtocolError& e) {
       r.error = Utf8FromUtf16(e.Message());
       r.code = e.ErrorCode();
-      r.body = e.ErrorMessage();
+      r.body = e.ErrorBody();
     } catch (const Exception& e) {
       r.error = Utf8FromUtf16(e.Message());
     }

@@ -1,22 +1,12 @@
-// The HTTP client of the banner download.
-#include "banner/http_client.h"
+// One GET over the transport: request, connection lifetime and the read loop.
+#include "http/http_client.h"
 
-#include <algorithm>
 #include <vector>
 
-#include "banner/ascii_case.h"
+#include "http/ascii_case.h"
 #include "toolkit/scope_exit.h"
 
 namespace {
-
-// Printable ASCII stays, everything else becomes "?".
-std::string AsciiBytes(std::u16string_view text) {
-  std::string out(text.size(), '?');
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] >= 0x20 && text[i] <= 0x7E) out[i] = static_cast<char>(text[i]);
-  }
-  return out;
-}
 
 bool IsLocalhost(std::string_view host) {
   return EqualsNoCase(host, "localhost");
@@ -46,24 +36,6 @@ std::span<const std::uint8_t> Bytes(std::string_view s) {
 
 }  // namespace
 
-std::string RequestHead(const TUrl& url, std::uint16_t port) {
-  std::string head = "GET ";
-  head.append(AsciiBytes(RequestTarget(url))).append(" HTTP/1.1\r\nHost: ");
-  if (url.IPv6) {
-    head.append(1, '[').append(AsciiBytes(url.Host)).append(1, ']');
-  } else {
-    head.append(AsciiBytes(url.Host));
-  }
-  if (port != 80) head.append(1, ':').append(std::to_string(port));
-  head.append(
-      "\r\n"
-      "Accept: text/html, */*\r\n"
-      "Accept-Encoding: identity\r\n"
-      "User-Agent: Mozilla/3.0 (compatible; Tarvelin)\r\n"
-      "\r\n");
-  return head;
-}
-
 THttpClient::~THttpClient() {
   if (open_) transport_.Close();
 }
@@ -74,26 +46,12 @@ void THttpClient::Disconnect() noexcept {
   open_ = false;
 }
 
-void THttpClient::Get(std::u16string_view URL, ByteSink& Sink) {
+void THttpClient::Get(std::u16string_view URL, TByteSink& Sink) {
   if (used_) throw EHttpError(u"The HTTP client serves one request only");
   used_ = true;
 
-  const TUrl url = ParseUrl(URL);
-  if (EqualsNoCase(url.Protocol, u"https")) throw EHttpError(u"HTTPS is not supported");
-  const std::uint16_t port = UrlPort(url);
-
-  const std::string host = AsciiBytes(url.Host);
-  if (url.IPv6) {
-    transport_.Connect(host, port, IpVersion::IPv6);
-  } else if (IsLocalhost(host)) {
-    transport_.Connect("127.0.0.1", port, IpVersion::IPv4);
-  } else if (IsDottedIPv4(host)) {
-    transport_.Connect(host, port, IpVersion::IPv4);
-  } else {
-    transport_.Connect(transport_.Resolve(host), port, IpVersion::IPv4);
-  }
-  open_ = true;
-  up_ = true;
+  const THttpRequest request = HttpRequestFor(URL);
+  Connect(request);
 
   THttpReplyReader reader(Sink);
   // On every way out: a connection that is down or asked to be closed is closed now; any other
@@ -102,21 +60,35 @@ void THttpClient::Get(std::u16string_view URL, ByteSink& Sink) {
     if (!up_ || reader.ConnectionClose()) Disconnect();
   });
 
-  const std::string head = RequestHead(url, port);
   up_ = false;
-  transport_.Send(Bytes(head));
+  transport_.Send(Bytes(request.head));
   up_ = true;
   ReadReply(reader);
 
   if (!reader.Success()) throw EHttpProtocolError(reader.StatusLine(), reader.StatusCode(), reader.ErrorBody());
 }
 
+void THttpClient::Connect(const THttpRequest& request) {
+  const std::string& host = request.host;
+  if (request.ip_version == TIPVersion::IPv6) {
+    transport_.Connect(host, request.port, TIPVersion::IPv6);
+  } else if (IsLocalhost(host)) {
+    transport_.Connect("127.0.0.1", request.port, TIPVersion::IPv4);
+  } else if (IsDottedIPv4(host)) {
+    transport_.Connect(host, request.port, TIPVersion::IPv4);
+  } else {
+    transport_.Connect(transport_.Resolve(host), request.port, TIPVersion::IPv4);
+  }
+  open_ = true;
+  up_ = true;
+}
+
 void THttpClient::ReadReply(THttpReplyReader& reader) {
   std::vector<std::uint8_t> buffer(RecvBufferSize);
   while (true) {
     const auto state = reader.State();
-    if (state == THttpReplyReader::Progress::Done) return;
-    if (state == THttpReplyReader::Progress::WaitForBody && !transport_.WaitReadable(BodyProbeMilliseconds)) {
+    if (state == THttpReplyReader::TProgress::Done) return;
+    if (state == THttpReplyReader::TProgress::WaitForBody && !transport_.WaitReadable(kBodyProbeMilliseconds)) {
       reader.NoBodyArrived();
       continue;
     }

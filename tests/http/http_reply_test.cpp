@@ -10,7 +10,7 @@
 #include <random>
 
 #include "passwords/line_text.h"
-#include "tests/banner/reply_harness.h"
+#include "tests/http/reply_harness.h"
 #include "toolkit/text.h"
 
 namespace {
@@ -82,9 +82,9 @@ std::vector<Case> Cases() {
   // that lie within the reply's budget reach the sink.
   const std::string chunkedHead = Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked");
   std::string oneByteChunks, oneByteKept;
-  while (chunkedHead.size() + oneByteChunks.size() <= MaxReplyLength) {
+  while (chunkedHead.size() + oneByteChunks.size() <= kMaxReplyLength) {
     oneByteChunks += "1\r\n";
-    if (chunkedHead.size() + oneByteChunks.size() < MaxReplyLength) oneByteKept += 'x';
+    if (chunkedHead.size() + oneByteChunks.size() < kMaxReplyLength) oneByteKept += 'x';
     oneByteChunks.append("x").append(MaxLineLength - 1, 'y').append("\r\n");
   }
   // Chunked replies of exactly the reply's budget and of one byte more, their chunk-size lines
@@ -101,7 +101,7 @@ std::vector<Case> Cases() {
     }
     return reply + last;
   };
-  const std::string budget = chunked_of_length(MaxReplyLength), over_budget = chunked_of_length(MaxReplyLength + 1);
+  const std::string budget = chunked_of_length(kMaxReplyLength), over_budget = chunked_of_length(kMaxReplyLength + 1);
   const std::string budget_body(std::count(budget.begin() + chunkedHead.size(), budget.end(), 'x'), 'x');
   const std::string over_budget_body(std::count(over_budget.begin() + chunkedHead.size(), over_budget.end(), 'x'), 'x');
   // The longest head the line limits let through, then a body at its limit.
@@ -151,6 +151,8 @@ std::vector<Case> Cases() {
       {"lines beyond the body limit, until close", Head("HTTP/1.1 200 OK") + shifted, true, kBodyTooLong, 0, false, shiftedKept},
       {"lines beyond the body limit, chunked", Head("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked") + "300000\r\n" + shifted + "\r\n0\r\n\r\n", false, kBodyTooLong, 0, false, shiftedKept},
       {"ANSI, the limit between CR and LF", WithLength(crLf), false, kBodyTooLong, 0, false, crLf.substr(0, MaxBodyLength - 15)},
+      {"ANSI starting with FF, half a UTF-16 mark", WithLength("\xFF" + crLf.substr(1)), false, kBodyTooLong, 0, false, "\xFF" + crLf.substr(1, MaxBodyLength - 16)},
+      {"ANSI starting with FE, half a UTF-16 mark", WithLength("\xFE" + crLf.substr(1)), false, kBodyTooLong, 0, false, "\xFE" + crLf.substr(1, MaxBodyLength - 16)},
       {"UTF-8 with its mark, the limit inside a character", WithLength(utf8), false, kBodyTooLong, 0, false, utf8.substr(0, MaxBodyLength - 11)},
       {"UTF-16 low byte first", WithLength(Utf16Bytes(lines16 + traps16, false)), false, kBodyTooLong, 0, false, Utf16Bytes(lines16, false)},
       {"UTF-16 high byte first", WithLength(Utf16Bytes(lines16 + traps16, true)), false, kBodyTooLong, 0, false, Utf16Bytes(lines16, true)},
@@ -300,7 +302,7 @@ TEST(HttpReply, EveryPrefixOfACompleteReplyIsIncomplete) {
       THttpReplyReader reader(sink);
       const auto* data = reinterpret_cast<const std::uint8_t*>(c.reply.data());
       ASSERT_EQ(reader.Feed(std::span<const std::uint8_t>(data, n)), n);
-      ASSERT_NE(reader.State(), THttpReplyReader::Progress::Done) << "prefix of " << n << " bytes";
+      ASSERT_NE(reader.State(), THttpReplyReader::TProgress::Done) << "prefix of " << n << " bytes";
     }
   }
 }

@@ -1,16 +1,16 @@
 // The HTTP client's transport over blocking Winsock TCP sockets.
 #pragma once
 
-#include "banner/http_client.h"
+#include "http/http_client.h"
 #include "toolkit/handle_win.h"
 
 // One TCP connection at a time. The socket library is started once per process, on first use,
 // and stays started until the process ends. Errors throw ESocketError with WSAGetLastError's number.
-class WinsockTransport final : public Transport {
+class TWinsockTransport final : public TTransport {
 public:
-  WinsockTransport();
+  TWinsockTransport();
   std::string Resolve(const std::string& name) override;
-  void Connect(const std::string& address, std::uint16_t port, IpVersion version) override;
+  void Connect(const std::string& address, std::uint16_t port, TIPVersion version) override;
   void Send(std::span<const std::uint8_t> bytes) override;
   std::size_t Receive(std::span<std::uint8_t> buffer) override;
   bool WaitReadable(int milliseconds) override;

@@ -19,7 +19,7 @@ public:
 
 private:
   std::uint64_t size_ = 0;
-  std::uint8_t first_[3] = {};  // the body's first bytes, which hold its mark
+  std::uint8_t first_[2] = {};  // the body's first two bytes, which hold a UTF-16 mark
   std::uint8_t previous_ = 0;   // the byte before the next one
-  std::uint64_t afterByte_ = 0, afterLittle_ = 0, afterBig_ = 0;  // ends by each rule, 0 for none
+  std::uint64_t after_byte_ = 0, after_little_ = 0, after_big_ = 0;  // ends by each rule, 0 for none
 };

@@ -3,7 +3,7 @@
 # and configuration in the build tree, and the Python test server. Each listens on a free port;
 # the test program gets the ports in its environment.
 set -euo pipefail
-. "$TARVELIN_SOURCE/tests/banner/nginx_site.sh"
+. "$TARVELIN_SOURCE/tests/http/nginx_site.sh"
 work=$TARVELIN_BUILD/http-servers
 rm -rf "$work"
 mkdir -p "$work/html" "$work/logs" "$work/temp"
@@ -26,7 +26,7 @@ wait_for_port() {
   return 1
 }
 
-python3 "$TARVELIN_SOURCE/tests/banner/http_test_server.py" "$work/python.port" "$work/html/reklam.txt" &
+python3 "$TARVELIN_SOURCE/tests/http/http_test_server.py" "$work/python.port" "$work/html/reklam.txt" &
 pids+=($!)
 
 # nginx takes its port from the configuration: ask the system for a free one first.
@@ -43,7 +43,7 @@ python_port=$(cat "$work/python.port")
 wait_for_port "$python_port"
 
 TARVELIN_NGINX_PORT=$nginx_port TARVELIN_PYTHON_PORT=$python_port TARVELIN_REKLAM=$work/html/reklam.txt \
-  "$TARVELIN_WINE_RUN" "$TARVELIN_BUILD/tests/banner/banner_http_servers_test.exe"
+  "$TARVELIN_WINE_RUN" "$TARVELIN_BUILD/tests/http/http_servers_test.exe"
 
 # What nginx received: the request head as sent, seen from the server's side.
 expected="GET /reklam.txt HTTP/1.1|127.0.0.1:$nginx_port|text/html, */*|identity|Mozilla/3.0 (compatible; Tarvelin)|-"

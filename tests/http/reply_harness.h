@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "banner/http_errors.h"
-#include "banner/http_reply.h"
+#include "http/http_errors.h"
+#include "http/http_reply.h"
 
-struct StringSink final : ByteSink {
+struct StringSink final : TByteSink {
   std::string bytes;
   void Write(std::span<const std::uint8_t> b) override { bytes.append(reinterpret_cast<const char*>(b.data()), b.size()); }
   void Truncate(std::uint64_t size) override { bytes.resize(std::min<std::uint64_t>(size, bytes.size())); }
@@ -38,7 +38,7 @@ inline ReplyOutcome FeedReply(std::string_view reply, std::size_t piece, bool cl
   THttpReplyReader reader(sink);
   try {
     std::size_t pos = 0;
-    while (reader.State() != THttpReplyReader::Progress::Done) {
+    while (reader.State() != THttpReplyReader::TProgress::Done) {
       if (pos < reply.size()) {
         const std::size_t n = std::min(piece, reply.size() - pos);
         const auto* data = reinterpret_cast<const std::uint8_t*>(reply.data() + pos);
@@ -46,7 +46,7 @@ inline ReplyOutcome FeedReply(std::string_view reply, std::size_t piece, bool cl
         pos += n;
       } else if (closes) {
         reader.Close();
-      } else if (reader.State() == THttpReplyReader::Progress::WaitForBody) {
+      } else if (reader.State() == THttpReplyReader::TProgress::WaitForBody) {
         reader.NoBodyArrived();
       } else {
         break;  // the server waits, and so does the reader
@@ -56,7 +56,7 @@ inline ReplyOutcome FeedReply(std::string_view reply, std::size_t piece, bool cl
     out.error = e.Message();
     out.consumed = 0;  // a failing call reports nothing of what it took
   }
-  out.done = reader.State() == THttpReplyReader::Progress::Done;
+  out.done = reader.State() == THttpReplyReader::TProgress::Done;
   out.sink = sink.bytes;
   if (out.done && out.error.empty()) {
     out.success = reader.Success();

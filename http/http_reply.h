@@ -9,12 +9,12 @@
 #include <string>
 #include <string_view>
 
-#include "banner/line_end.h"
+#include "http/line_end.h"
 
 // Where the body of a reply goes: the sink of a success reply, appended at its current position.
-class ByteSink {
+class TByteSink {
 public:
-  virtual ~ByteSink() = default;
+  virtual ~TByteSink() = default;
   virtual void Write(std::span<const std::uint8_t> bytes) = 0;
   // Drops every byte written after the first size ones; the next write would follow them.
   virtual void Truncate(std::uint64_t size) = 0;
@@ -25,7 +25,7 @@ inline constexpr std::size_t MaxLineLength = 16384;  // bytes of one line before
 // Lines of the head: the header lines of the final reply, and every line of the interim replies
 // before it, their status lines included.
 inline constexpr std::size_t MaxHeaderLines = 255;
-inline constexpr std::size_t MaxErrorBodyLength = 65536;  // bytes of an error reply's body kept
+inline constexpr std::size_t kMaxErrorBodyLength = 65536;  // bytes of an error reply's body kept
 // Bytes of a success reply's body passed to the sink. The banner list is a short text file; its
 // cache lies in the roaming profile, which may be copied to a server at every logon, and is
 // loaded whole on the GUI thread. A body beyond it fails the reply once this many bytes are in
@@ -38,7 +38,7 @@ inline constexpr std::size_t MaxBodyLength = 1048576;
 // framing from any real server is small. Past it the reply fails: framing sent without end
 // (chunks of one byte, each followed by a long line) would otherwise keep the download pulling
 // data over the user's line for as long as the program runs.
-inline constexpr std::size_t MaxReplyLength = MaxBodyLength + (MaxHeaderLines + 2) * (MaxLineLength + 1);
+inline constexpr std::size_t kMaxReplyLength = MaxBodyLength + (MaxHeaderLines + 2) * (MaxLineLength + 1);
 
 // Reads one reply. Body bytes of a success reply go to the sink as they come, in pieces of
 // the bytes fed, MaxBodyLength bytes at most; nothing else is written there. Memory stays
@@ -47,22 +47,22 @@ inline constexpr std::size_t MaxReplyLength = MaxBodyLength + (MaxHeaderLines + 
 // 304 reply ends with its head.
 class THttpReplyReader {
 public:
-  enum class Progress {
+  enum class TProgress {
     Incomplete,   // more bytes, or the server's close, are needed
     WaitForBody,  // a reply that may have no body: feed bytes that come soon, else NoBodyArrived
     Done,         // the reply has ended; later bytes are not part of it
   };
 
-  explicit THttpReplyReader(ByteSink& sink) : sink_(sink) {}
+  explicit THttpReplyReader(TByteSink& sink) : sink_(sink) {}
   THttpReplyReader(const THttpReplyReader&) = delete;
   THttpReplyReader& operator=(const THttpReplyReader&) = delete;
 
   // Takes the next bytes from the server and returns how many belong to the reply: all of them
   // unless it ended before their end. Throws EHttpError for a line longer than MaxLineLength, a
   // head of more than MaxHeaderLines lines, a success body longer than MaxBodyLength or a reply
-  // longer than MaxReplyLength. A body beyond MaxBodyLength is cut where its last whole line
+  // longer than kMaxReplyLength. A body beyond MaxBodyLength is cut where its last whole line
   // ends in its first MaxBodyLength bytes (TLastLineEnd): the sink keeps the bytes up to there,
-  // none when no line has ended. A reply beyond MaxReplyLength fails as one broken off does: the
+  // none when no line has ended. A reply beyond kMaxReplyLength fails as one broken off does: the
   // sink keeps the body's bytes written so far. Errors of the sink pass through.
   std::size_t Feed(std::span<const std::uint8_t> bytes);
   // The server has closed the connection. Throws EConnectionClosed when that leaves the status
@@ -72,7 +72,7 @@ public:
   // After WaitForBody: no bytes came in time, so the reply has no body.
   void NoBodyArrived();
 
-  Progress State() const noexcept;
+  TProgress State() const noexcept;
 
   // The final reply, once Done.
   bool Success() const noexcept { return success_; }
@@ -85,12 +85,12 @@ public:
   bool ConnectionClose() const noexcept;
 
 private:
-  enum class Step {
+  enum class TStep {
     StatusLine, Headers, BodyProbe, ChunkSize, ChunkData, ChunkEnd, ChunkTrailer, Length, UntilClose, Done, Failed,
   };
-  enum class Destination { Sink, Side };
+  enum class TDestination { Sink, Side };
   // The headers the reader acts on; no other header is kept.
-  enum Header { Location, ContentLength, TransferEncoding, ContentType, Connection, ProxyConnection, HeaderCount };
+  enum THeader { Location, ContentLength, TransferEncoding, ContentType, Connection, ProxyConnection, HeaderCount };
 
   bool InLine() const noexcept;
   std::size_t FeedLine(std::span<const std::uint8_t> bytes);
@@ -107,19 +107,19 @@ private:
 
   static int FindHeader(std::string_view name);
 
-  ByteSink& sink_;
-  Step step_ = Step::StatusLine;
+  TByteSink& sink_;
+  TStep step_ = TStep::StatusLine;
   std::string line_;
-  std::string statusLine_;
+  std::string status_line_;
   int code_ = -1;
-  std::size_t headerLines_ = 0;
+  std::size_t header_lines_ = 0;
   std::optional<std::string> headers_[HeaderCount];
-  std::optional<std::string>* lastHeader_ = nullptr;  // the kept header a continuation line extends
-  Destination destination_ = Destination::Sink;
+  std::optional<std::string>* last_header_ = nullptr;  // the kept header a continuation line extends
+  TDestination destination_ = TDestination::Sink;
   bool success_ = false;
   std::uint64_t remaining_ = 0;
   std::size_t stored_ = 0;  // bytes passed to the sink
-  TLastLineEnd lineEnd_;    // ... and where the last line among them ends
+  TLastLineEnd line_end_;    // ... and where the last line among them ends
   std::string side_;
   std::size_t taken_ = 0;  // bytes of the reply taken so far
 };

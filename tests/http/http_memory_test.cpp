@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "banner/http_client.h"
+#include "http/http_client.h"
 
 namespace {
 
@@ -35,12 +35,12 @@ namespace {
 
 // A server that sends a head and then, without holding it in memory, a long run of one
 // repeated piece, and closes.
-class FloodTransport final : public Transport {
+class FloodTransport final : public TTransport {
 public:
   FloodTransport(std::string head, std::string piece, std::uint64_t total)
       : head_(std::move(head)), piece_(std::move(piece)), left_(total) {}
   std::string Resolve(const std::string&) override { return "10.0.0.1"; }
-  void Connect(const std::string&, std::uint16_t, IpVersion) override {}
+  void Connect(const std::string&, std::uint16_t, TIPVersion) override {}
   void Send(std::span<const std::uint8_t>) override {}
   bool WaitReadable(int) override { return true; }
   void ShutdownSend() noexcept override {}
@@ -63,7 +63,7 @@ private:
   std::uint64_t left_;
 };
 
-class CountingSink final : public ByteSink {
+class CountingSink final : public TByteSink {
 public:
   std::uint64_t bytes = 0;
   void Write(std::span<const std::uint8_t> b) override { bytes += b.size(); }
@@ -123,7 +123,7 @@ TEST(HttpMemory, HostileRepliesStayWithinAFewHundredKiB) {
     const std::size_t peak = peakBytes - before;
     EXPECT_EQ(error, c.error);
     EXPECT_LT(peak, 400u * 1024) << "peak " << peak << " bytes";
-    EXPECT_LE(transport.received, MaxReplyLength + RecvBufferSize) << "read no further than the reply's budget";
+    EXPECT_LE(transport.received, kMaxReplyLength + RecvBufferSize) << "read no further than the reply's budget";
     std::printf("%-60s peak %zu bytes, %llu bytes read\n", c.name, peak,
                 static_cast<unsigned long long>(transport.received));
   }

@@ -10,10 +10,6 @@
 class ESocketError : public Exception {
 public:
   explicit ESocketError(int code);
-  int Code() const noexcept { return code_; }
-
-private:
-  int code_;
 };
 
 // The server closed the connection before the reply or its body was complete.
@@ -32,12 +28,12 @@ public:
 // The server's final reply is not a success. The message is the status line as received.
 class EHttpProtocolError : public Exception {
 public:
-  EHttpProtocolError(std::u16string statusLine, int code, std::u16string body)
-      : Exception(std::move(statusLine)), code_(code), body_(std::move(body)) {}
+  EHttpProtocolError(std::u16string status_line, int code, std::u16string body)
+      : Exception(std::move(status_line)), code_(code), body_(std::move(body)) {}
   // The status code, -1 when the status line has none.
   int ErrorCode() const noexcept { return code_; }
   // The start of the reply body, decoded with the charset of its Content-Type.
-  const std::u16string& ErrorMessage() const noexcept { return body_; }
+  const std::u16string& ErrorBody() const noexcept { return body_; }
 
 private:
   int code_;

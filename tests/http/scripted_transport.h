@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "banner/http_client.h"
+#include "http/http_client.h"
 
-class ScriptedTransport final : public Transport {
+class ScriptedTransport final : public TTransport {
 public:
   // One thing the server does, in order: send bytes, close, or fail the next receive.
   struct Event {
@@ -36,8 +36,8 @@ public:
     if (it == names.end()) throw ESocketError(11001);
     return it->second;
   }
-  void Connect(const std::string& address, std::uint16_t port, IpVersion version) override {
-    calls.push_back("connect " + address + " " + std::to_string(port) + (version == IpVersion::IPv6 ? " v6" : " v4"));
+  void Connect(const std::string& address, std::uint16_t port, TIPVersion version) override {
+    calls.push_back("connect " + address + " " + std::to_string(port) + (version == TIPVersion::IPv6 ? " v6" : " v4"));
     if (connectError) throw ESocketError(connectError);
   }
   void Send(std::span<const std::uint8_t> bytes) override {

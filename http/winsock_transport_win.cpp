@@ -1,5 +1,5 @@
-// The HTTP client's transport over blocking Winsock TCP sockets.
-#include "banner/winsock_transport_win.h"
+// Socket calls of the transport: resolving, connecting, sending, receiving, waiting.
+#include "http/winsock_transport_win.h"
 
 #include <ws2tcpip.h>
 
@@ -22,9 +22,9 @@ void StartWinsock() {
 
 }  // namespace
 
-WinsockTransport::WinsockTransport() { StartWinsock(); }
+TWinsockTransport::TWinsockTransport() { StartWinsock(); }
 
-std::string WinsockTransport::Resolve(const std::string& name) {
+std::string TWinsockTransport::Resolve(const std::string& name) {
   addrinfo hints = {};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;
@@ -40,11 +40,11 @@ std::string WinsockTransport::Resolve(const std::string& name) {
   return text;
 }
 
-void WinsockTransport::Connect(const std::string& address, std::uint16_t port, IpVersion version) {
+void TWinsockTransport::Connect(const std::string& address, std::uint16_t port, TIPVersion version) {
   Close();
   sockaddr_storage storage = {};
   int length = 0;
-  if (version == IpVersion::IPv6) {
+  if (version == TIPVersion::IPv6) {
     auto& a = reinterpret_cast<sockaddr_in6&>(storage);
     a.sin6_family = AF_INET6;
     a.sin6_port = ::htons(port);
@@ -63,7 +63,7 @@ void WinsockTransport::Connect(const std::string& address, std::uint16_t port, I
   socket_ = std::move(s);
 }
 
-void WinsockTransport::Send(std::span<const std::uint8_t> bytes) {
+void TWinsockTransport::Send(std::span<const std::uint8_t> bytes) {
   while (!bytes.empty()) {
     const int n = ::send(socket_.Get(), reinterpret_cast<const char*>(bytes.data()),
                          static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX)), 0);
@@ -72,14 +72,14 @@ void WinsockTransport::Send(std::span<const std::uint8_t> bytes) {
   }
 }
 
-std::size_t WinsockTransport::Receive(std::span<std::uint8_t> buffer) {
+std::size_t TWinsockTransport::Receive(std::span<std::uint8_t> buffer) {
   const int n = ::recv(socket_.Get(), reinterpret_cast<char*>(buffer.data()),
                        static_cast<int>(std::min<std::size_t>(buffer.size(), INT_MAX)), 0);
   if (n == SOCKET_ERROR) ThrowLastSocketError();
   return static_cast<std::size_t>(n);
 }
 
-bool WinsockTransport::WaitReadable(int milliseconds) {
+bool TWinsockTransport::WaitReadable(int milliseconds) {
   fd_set readable;
   FD_ZERO(&readable);
   FD_SET(socket_.Get(), &readable);
@@ -89,8 +89,8 @@ bool WinsockTransport::WaitReadable(int milliseconds) {
   return n > 0;
 }
 
-void WinsockTransport::ShutdownSend() noexcept {
+void TWinsockTransport::ShutdownSend() noexcept {
   if (socket_) ::shutdown(socket_.Get(), SD_SEND);
 }
 
-void WinsockTransport::Close() noexcept { socket_.Reset(); }
+void TWinsockTransport::Close() noexcept { socket_.Reset(); }

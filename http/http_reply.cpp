@@ -1,12 +1,12 @@
-// Reading an HTTP/1.1 reply from the bytes the server sends.
-#include "banner/http_reply.h"
+// The reply reader's steps, the header rules and the limits as bytes come in.
+#include "http/http_reply.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
-#include "banner/ascii_case.h"
-#include "banner/http_errors.h"
+#include "http/ascii_case.h"
+#include "http/http_errors.h"
 #include "toolkit/text.h"
 
 namespace {
@@ -69,8 +69,8 @@ std::u16string AsciiText(std::string_view bytes) {
 }
 
 // The charset parameter of a Content-Type value, in lower case, without quotes.
-std::string Charset(std::string_view contentType) {
-  const std::string lower = Lower(contentType);
+std::string Charset(std::string_view content_type) {
+  const std::string lower = Lower(content_type);
   const auto p = lower.find("charset=");
   if (p == std::string::npos) return {};
   std::string_view value = std::string_view(lower).substr(p + 8);
@@ -81,41 +81,41 @@ std::string Charset(std::string_view contentType) {
 
 }  // namespace
 
-THttpReplyReader::Progress THttpReplyReader::State() const noexcept {
+THttpReplyReader::TProgress THttpReplyReader::State() const noexcept {
   switch (step_) {
-    case Step::BodyProbe: return Progress::WaitForBody;
-    case Step::Done:
-    case Step::Failed: return Progress::Done;
-    default: return Progress::Incomplete;
+    case TStep::BodyProbe: return TProgress::WaitForBody;
+    case TStep::Done:
+    case TStep::Failed: return TProgress::Done;
+    default: return TProgress::Incomplete;
   }
 }
 
 bool THttpReplyReader::InLine() const noexcept {
-  return step_ == Step::StatusLine || step_ == Step::Headers || step_ == Step::ChunkSize || step_ == Step::ChunkEnd ||
-         step_ == Step::ChunkTrailer;
+  return step_ == TStep::StatusLine || step_ == TStep::Headers || step_ == TStep::ChunkSize || step_ == TStep::ChunkEnd ||
+         step_ == TStep::ChunkTrailer;
 }
 
 std::size_t THttpReplyReader::Feed(std::span<const std::uint8_t> bytes) {
   // Only the bytes the budget still allows are looked at.
-  const auto allowed = bytes.first(std::min(bytes.size(), MaxReplyLength - taken_));
+  const auto allowed = bytes.first(std::min(bytes.size(), kMaxReplyLength - taken_));
   std::size_t used = 0;
-  while (used < allowed.size() && step_ != Step::Done && step_ != Step::Failed) {
+  while (used < allowed.size() && step_ != TStep::Done && step_ != TStep::Failed) {
     const auto rest = allowed.subspan(used);
     switch (step_) {
-      case Step::BodyProbe:
+      case TStep::BodyProbe:
         StartBody();  // body bytes have come
         break;
-      case Step::ChunkData:
-      case Step::Length: {
+      case TStep::ChunkData:
+      case TStep::Length: {
         const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(remaining_, rest.size()));
         const std::size_t stored = Store(rest.first(n));
         used += stored;
         remaining_ -= stored;
-        if (step_ == Step::Length && remaining_ == 0) step_ = Step::Done;
-        if (step_ == Step::ChunkData && remaining_ == 0) step_ = Step::ChunkEnd;
+        if (step_ == TStep::Length && remaining_ == 0) step_ = TStep::Done;
+        if (step_ == TStep::ChunkData && remaining_ == 0) step_ = TStep::ChunkEnd;
         break;
       }
-      case Step::UntilClose:
+      case TStep::UntilClose:
         used += Store(rest);
         break;
       default:
@@ -124,7 +124,7 @@ std::size_t THttpReplyReader::Feed(std::span<const std::uint8_t> bytes) {
     }
   }
   taken_ += used;
-  if (used < bytes.size() && step_ != Step::Done && step_ != Step::Failed) Fail(u"Max reply length exceeded.");
+  if (used < bytes.size() && step_ != TStep::Done && step_ != TStep::Failed) Fail(u"Max reply length exceeded.");
   return used;
 }
 
@@ -141,32 +141,32 @@ std::size_t THttpReplyReader::FeedLine(std::span<const std::uint8_t> bytes) {
 void THttpReplyReader::OnLine() {
   if (!line_.empty() && line_.back() == '\r') line_.pop_back();
   switch (step_) {
-    case Step::StatusLine: OnStatusLine(); break;
-    case Step::Headers:
+    case TStep::StatusLine: OnStatusLine(); break;
+    case TStep::Headers:
       if (line_.empty()) {
         OnHeadersEnd();
       } else {
         OnHeaderLine();
       }
       break;
-    case Step::ChunkSize: OnChunkSizeLine(); break;
-    case Step::ChunkEnd: step_ = Step::ChunkSize; break;
-    case Step::ChunkTrailer: step_ = Step::Done; break;
+    case TStep::ChunkSize: OnChunkSizeLine(); break;
+    case TStep::ChunkEnd: step_ = TStep::ChunkSize; break;
+    case TStep::ChunkTrailer: step_ = TStep::Done; break;
     default: break;
   }
   line_.clear();
 }
 
 void THttpReplyReader::OnStatusLine() {
-  statusLine_ = line_;
+  status_line_ = line_;
   // The second field, fields being separated by runs of blanks.
-  std::string_view rest(statusLine_);
+  std::string_view rest(status_line_);
   rest.remove_prefix(std::min(rest.find_first_of(" \t"), rest.size()));
   rest = Trim(rest);
   code_ = ParseStatusCode(rest.substr(0, rest.find_first_of(" \t")));
   for (auto& h : headers_) h.reset();
-  lastHeader_ = nullptr;
-  step_ = Step::Headers;
+  last_header_ = nullptr;
+  step_ = TStep::Headers;
 }
 
 int THttpReplyReader::FindHeader(std::string_view name) {
@@ -179,12 +179,12 @@ int THttpReplyReader::FindHeader(std::string_view name) {
 }
 
 void THttpReplyReader::OnHeaderLine() {
-  if (++headerLines_ > MaxHeaderLines) Fail(u"Max header lines exceeded.");
+  if (++header_lines_ > MaxHeaderLines) Fail(u"Max header lines exceeded.");
   // Only the headers the reader acts on are kept, so a long header block costs no memory.
   if (IsBlank(line_.front())) {
     const std::string_view more = Trim(line_);
-    if (!lastHeader_ || more.empty()) return;
-    std::string& value = **lastHeader_;
+    if (!last_header_ || more.empty()) return;
+    std::string& value = **last_header_;
     if (value.size() + 1 + more.size() > MaxLineLength) Fail(u"Max line length exceeded.");
     if (!value.empty()) value += ' ';
     value += more;
@@ -196,10 +196,10 @@ void THttpReplyReader::OnHeaderLine() {
   // ends the continuation of the one before.
   if (colon == std::string_view::npos) return;
   const int h = FindHeader(line.substr(0, colon));
-  lastHeader_ = nullptr;
+  last_header_ = nullptr;
   if (h >= 0 && !headers_[h]) {  // the first occurrence counts
     headers_[h] = std::string(Trim(line.substr(colon + 1)));
-    lastHeader_ = &headers_[h];
+    last_header_ = &headers_[h];
   }
 }
 
@@ -207,26 +207,26 @@ void THttpReplyReader::OnHeadersEnd() {
   // Continue, Processing and Early Hints come before the final reply by their definitions. Their
   // lines count against the head's limit, so that interim replies without end end.
   if (code_ == 100 || code_ == 102 || code_ == 103) {
-    if (++headerLines_ > MaxHeaderLines) Fail(u"Max header lines exceeded.");
-    step_ = Step::StatusLine;
+    if (++header_lines_ > MaxHeaderLines) Fail(u"Max header lines exceeded.");
+    step_ = TStep::StatusLine;
     return;
   }
   const auto& location = headers_[Location];
   const bool redirect = (code_ >= 300 && code_ <= 399 && code_ != 304) || (code_ != 201 && location && !location->empty());
   if (redirect) {
-    destination_ = Destination::Side;
+    destination_ = TDestination::Side;
   } else if (code_ >= 200 && code_ <= 299 && code_ != 204) {
-    destination_ = Destination::Sink;
+    destination_ = TDestination::Sink;
     success_ = true;
   } else if (code_ == 204 || code_ == 304) {
     // Neither has a body by its definition; bytes after the head are not read at all.
     success_ = code_ == 204;
-    step_ = Step::Done;
+    step_ = TStep::Done;
     return;
   } else {
-    destination_ = Destination::Side;
+    destination_ = TDestination::Side;
     if (code_ >= 101 && code_ <= 199) {  // a body, if any, comes soon
-      step_ = Step::BodyProbe;
+      step_ = TStep::BodyProbe;
       return;
     }
   }
@@ -236,18 +236,18 @@ void THttpReplyReader::OnHeadersEnd() {
 void THttpReplyReader::StartBody() {
   const auto& encoding = headers_[TransferEncoding];
   if (encoding && Lower(*encoding).find("chunked") != std::string::npos) {
-    step_ = Step::ChunkSize;
+    step_ = TStep::ChunkSize;
     return;
   }
   const auto& length = headers_[ContentLength];
   const auto n = length ? ParseLength(*length) : std::nullopt;
   if (!n) {
-    step_ = Step::UntilClose;
+    step_ = TStep::UntilClose;
   } else if (*n > 0) {
     remaining_ = *n;
-    step_ = Step::Length;
+    step_ = TStep::Length;
   } else {
-    step_ = Step::Done;
+    step_ = TStep::Done;
   }
 }
 
@@ -256,26 +256,26 @@ void THttpReplyReader::OnChunkSizeLine() {
   const std::string_view line(line_);
   const std::int64_t size = ParseChunkSize(line.substr(0, line.find_first_of(" ;")));
   if (size <= 0) {
-    step_ = Step::ChunkTrailer;
+    step_ = TStep::ChunkTrailer;
   } else {
     remaining_ = static_cast<std::uint64_t>(size);
-    step_ = Step::ChunkData;
+    step_ = TStep::ChunkData;
   }
 }
 
 std::size_t THttpReplyReader::Store(std::span<const std::uint8_t> bytes) {
   if (bytes.empty()) return 0;
-  if (destination_ == Destination::Side) {
+  if (destination_ == TDestination::Side) {
     // Nobody reads an error body past what is kept of it: the reply ends when that is full.
-    const std::size_t n = std::min(bytes.size(), MaxErrorBodyLength - side_.size());
+    const std::size_t n = std::min(bytes.size(), kMaxErrorBodyLength - side_.size());
     side_.append(reinterpret_cast<const char*>(bytes.data()), n);
-    if (side_.size() == MaxErrorBodyLength) step_ = Step::Done;
+    if (side_.size() == kMaxErrorBodyLength) step_ = TStep::Done;
     return n;
   }
   const std::size_t n = std::min(bytes.size(), MaxBodyLength - stored_);
   if (n > 0) {
     sink_.Write(bytes.first(n));
-    lineEnd_.Add(bytes.first(n));
+    line_end_.Add(bytes.first(n));
   }
   stored_ += n;
   if (n < bytes.size()) CutBody();
@@ -283,9 +283,9 @@ std::size_t THttpReplyReader::Store(std::span<const std::uint8_t> bytes) {
 }
 
 void THttpReplyReader::CutBody() {
-  step_ = Step::Failed;
+  step_ = TStep::Failed;
   // The list keeps its whole lines, wherever the limit falls among them.
-  const std::uint64_t kept = lineEnd_.Kept();
+  const std::uint64_t kept = line_end_.Kept();
   if (kept < stored_) sink_.Truncate(kept);
   throw EHttpError(u"Max body length exceeded.");
 }
@@ -293,16 +293,16 @@ void THttpReplyReader::CutBody() {
 void THttpReplyReader::Close() {
   // A last line without its line feed still counts, except a status line: without its line feed
   // no status line has come.
-  if (step_ != Step::StatusLine && InLine() && !line_.empty()) OnLine();
-  while (step_ != Step::Done && step_ != Step::Failed) {
+  if (step_ != TStep::StatusLine && InLine() && !line_.empty()) OnLine();
+  while (step_ != TStep::Done && step_ != TStep::Failed) {
     switch (step_) {
-      case Step::StatusLine:
-        step_ = Step::Failed;
+      case TStep::StatusLine:
+        step_ = TStep::Failed;
         throw EConnectionClosed();
-      case Step::Headers: OnHeadersEnd(); break;  // the close ends the header block
-      case Step::ChunkTrailer:
-      case Step::UntilClose:
-      case Step::BodyProbe: step_ = Step::Done; break;
+      case TStep::Headers: OnHeadersEnd(); break;  // the close ends the header block
+      case TStep::ChunkTrailer:
+      case TStep::UntilClose:
+      case TStep::BodyProbe: step_ = TStep::Done; break;
       default: BrokenBody(); break;
     }
   }
@@ -310,24 +310,24 @@ void THttpReplyReader::Close() {
 
 void THttpReplyReader::BrokenBody() {
   // An error reply stays an error reply; a success reply whose body broke off is a failure.
-  if (destination_ == Destination::Side) {
-    step_ = Step::Done;
+  if (destination_ == TDestination::Side) {
+    step_ = TStep::Done;
     return;
   }
-  step_ = Step::Failed;
+  step_ = TStep::Failed;
   throw EConnectionClosed();
 }
 
 void THttpReplyReader::NoBodyArrived() {
-  if (step_ == Step::BodyProbe) step_ = Step::Done;
+  if (step_ == TStep::BodyProbe) step_ = TStep::Done;
 }
 
 void THttpReplyReader::Fail(std::u16string message) {
-  step_ = Step::Failed;
+  step_ = TStep::Failed;
   throw EHttpError(std::move(message));
 }
 
-std::u16string THttpReplyReader::StatusLine() const { return AsciiText(statusLine_); }
+std::u16string THttpReplyReader::StatusLine() const { return AsciiText(status_line_); }
 
 std::u16string THttpReplyReader::ErrorBody() const {
   const std::string charset = Charset(headers_[ContentType].value_or(std::string()));

@@ -5,22 +5,22 @@
 #include <atomic>
 #include <cstdio>
 
-#include "banner/winsock_transport_win.h"
-#include "tests/banner/loopback_server_win.h"
-#include "tests/banner/get_harness.h"
+#include "http/winsock_transport_win.h"
+#include "tests/http/loopback_server_win.h"
+#include "tests/http/get_harness.h"
 #include "toolkit/text.h"
 #include "toolkit/wide.h"
 
 namespace {
 
-GetResult Get(const std::wstring& url, ByteSink* fileSink = nullptr) {
-  WinsockTransport transport;
+GetResult Get(const std::wstring& url, TByteSink* fileSink = nullptr) {
+  TWinsockTransport transport;
   WSASetLastError(0xdeadbeef);
   return RunGet(transport, U16(url), fileSink);
 }
 
 // A sink that appends to an open file, as the banner download uses it.
-class FileSink final : public ByteSink {
+class FileSink final : public TByteSink {
 public:
   explicit FileSink(HANDLE file) : file_(file) {}
   void Write(std::span<const std::uint8_t> bytes) override {
@@ -110,7 +110,7 @@ TEST(HttpWinsock, ConnectionRefused) {
 }
 
 TEST(HttpWinsock, ResolverAsksForIPv4) {
-  WinsockTransport transport;
+  TWinsockTransport transport;
   EXPECT_EQ(transport.Resolve("localhost"), "127.0.0.1");
 }
 
@@ -128,7 +128,7 @@ TEST(HttpWinsock, ClosingRule) {
     });
     StringSink sink;
     {
-      WinsockTransport transport;
+      TWinsockTransport transport;
       THttpClient client(transport);
       client.Get(U16(server.Url()), sink);
       // The close must come by the rule, not by time: a short look is enough to tell.

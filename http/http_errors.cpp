@@ -1,5 +1,5 @@
 // Failures of the HTTP client and the texts of socket error numbers.
-#include "banner/http_errors.h"
+#include "http/http_errors.h"
 
 #include <algorithm>
 #include <iterator>
@@ -8,13 +8,13 @@
 
 namespace {
 
-struct SocketErrorEntry {
+struct TSocketErrorEntry {
   int code;
   const char16_t* text;
 };
 
 // Sorted by number, for the binary search below.
-constexpr SocketErrorEntry kSocketErrors[] = {
+constexpr TSocketErrorEntry kSocketErrors[] = {
     {10004, u"Interrupted system call."},
     {10009, u"Bad file number."},
     {10013, u"Access denied."},
@@ -67,10 +67,10 @@ constexpr SocketErrorEntry kSocketErrors[] = {
 
 std::u16string SocketErrorText(int code) {
   const auto it = std::lower_bound(std::begin(kSocketErrors), std::end(kSocketErrors), code,
-                                   [](const SocketErrorEntry& e, int c) { return e.code < c; });
+                                   [](const TSocketErrorEntry& e, int c) { return e.code < c; });
   if (it == std::end(kSocketErrors) || it->code != code) return {};
   return it->text;
 }
 
 ESocketError::ESocketError(int code)
-    : Exception(u"Socket Error # " + DecimalText(code) + u"\r\n" + SocketErrorText(code)), code_(code) {}
+    : Exception(u"Socket Error # " + DecimalText(code) + u"\r\n" + SocketErrorText(code)) {}
