@@ -3,32 +3,9 @@
 
 #include <vector>
 
-#include "http/ascii_case.h"
 #include "toolkit/scope_exit.h"
 
 namespace {
-
-bool IsLocalhost(std::string_view host) {
-  return EqualsNoCase(host, "localhost");
-}
-
-// Four decimal numbers from 0 to 255 separated by dots, without leading zeros.
-bool IsDottedIPv4(std::string_view host) {
-  int parts = 0;
-  while (true) {
-    std::size_t digits = 0;
-    int value = 0;
-    while (digits < host.size() && host[digits] >= '0' && host[digits] <= '9' && digits < 3) {
-      value = value * 10 + (host[digits] - '0');
-      ++digits;
-    }
-    if (digits == 0 || value > 255 || (digits > 1 && host[0] == '0')) return false;
-    host.remove_prefix(digits);
-    if (++parts == 4) return host.empty();
-    if (host.empty() || host.front() != '.') return false;
-    host.remove_prefix(1);
-  }
-}
 
 std::span<const std::uint8_t> Bytes(std::string_view s) {
   return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
@@ -69,16 +46,8 @@ void THttpClient::Get(std::u16string_view URL, TByteSink& Sink) {
 }
 
 void THttpClient::Connect(const THttpRequest& request) {
-  const std::string& host = request.host;
-  if (request.ip_version == TIPVersion::IPv6) {
-    transport_.Connect(host, request.port, TIPVersion::IPv6);
-  } else if (IsLocalhost(host)) {
-    transport_.Connect("127.0.0.1", request.port, TIPVersion::IPv4);
-  } else if (IsDottedIPv4(host)) {
-    transport_.Connect(host, request.port, TIPVersion::IPv4);
-  } else {
-    transport_.Connect(transport_.Resolve(host), request.port, TIPVersion::IPv4);
-  }
+  const std::string address = request.resolve ? transport_.Resolve(request.address) : request.address;
+  transport_.Connect(address, request.port, request.ip_version);
   open_ = true;
   up_ = true;
 }

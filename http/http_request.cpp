@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "http/ascii_case.h"
 #include "http/http_errors.h"
 
 namespace {
@@ -29,7 +28,7 @@ void ParseHostPart(std::u16string_view part, TUrl& url) {
 // The port to connect to: the one written in the URL, else 80 for "http".
 std::uint16_t PortOf(const TUrl& url) {
   if (url.port.empty()) {
-    if (EqualsNoCase(url.protocol, u"http")) return 80;
+    if (url.protocol == u"http") return 80;
     throw EHttpError(u"Unknown Protocol");
   }
   unsigned value = 0;
@@ -50,6 +49,35 @@ std::string AsciiBytes(std::u16string_view text) {
   return out;
 }
 
+// Four decimal numbers from 0 to 255 separated by dots, without leading zeros.
+bool IsDottedIPv4(std::string_view host) {
+  int parts = 0;
+  while (true) {
+    std::size_t digits = 0;
+    int value = 0;
+    while (digits < host.size() && host[digits] >= '0' && host[digits] <= '9' && digits < 3) {
+      value = value * 10 + (host[digits] - '0');
+      ++digits;
+    }
+    if (digits == 0 || value > 255 || (digits > 1 && host[0] == '0')) return false;
+    host.remove_prefix(digits);
+    if (++parts == 4) return host.empty();
+    if (host.empty() || host.front() != '.') return false;
+    host.remove_prefix(1);
+  }
+}
+
+// "localhost" in any case.
+bool IsLocalhost(std::string_view host) {
+  constexpr std::string_view kLocalhost = "localhost";
+  if (host.size() != kLocalhost.size()) return false;
+  for (std::size_t i = 0; i < host.size(); ++i) {
+    const char c = host[i] >= 'A' && host[i] <= 'Z' ? static_cast<char>(host[i] - 'A' + 'a') : host[i];
+    if (c != kLocalhost[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 TUrl ParseUrl(std::u16string_view text) {
@@ -60,6 +88,10 @@ TUrl ParseUrl(std::u16string_view text) {
 
   if (const auto p = rest.find(u"://"); p != std::u16string_view::npos) {
     url.protocol = rest.substr(0, p);
+    // Schemes compare without regard to case: kept in lower case, they compare as they are.
+    for (char16_t& c : url.protocol) {
+      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    }
     rest.remove_prefix(p + 3);
   }
   std::u16string_view query;
@@ -84,11 +116,19 @@ TUrl ParseUrl(std::u16string_view text) {
 
 THttpRequest HttpRequestFor(std::u16string_view address) {
   const TUrl url = ParseUrl(address);
-  if (EqualsNoCase(url.protocol, u"https")) throw EHttpError(u"HTTPS is not supported");
+  if (url.protocol == u"https") throw EHttpError(u"HTTPS is not supported");
   THttpRequest request;
   request.port = PortOf(url);
   request.host = AsciiBytes(url.host);
   request.ip_version = url.ipv6 ? TIPVersion::IPv6 : TIPVersion::IPv4;
+  if (url.ipv6 || IsDottedIPv4(request.host)) {
+    request.address = request.host;
+  } else if (IsLocalhost(request.host)) {
+    request.address = "127.0.0.1";
+  } else {
+    request.address = request.host;
+    request.resolve = true;
+  }
 
   std::string& head = request.head;
   head.append("GET ").append(AsciiBytes(url.target)).append(" HTTP/1.1\r\nHost: ");

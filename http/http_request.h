@@ -8,7 +8,7 @@
 
 // The parts of an http:// address that the request is made of.
 struct TUrl {
-  std::u16string protocol;  // the text before "://", as written
+  std::u16string protocol;  // the text before "://", its ASCII letters in lower case
   std::u16string host;      // without the user information and the brackets of an IPv6 literal
   std::u16string port;      // as written after the host's ":"; empty when none
   std::u16string target;    // the path without a fragment, then "?" and the query when there is one
@@ -28,6 +28,10 @@ struct THttpRequest {
   std::string host;  // the URL's host, each character outside printable ASCII as "?"
   std::uint16_t port = 80;
   TIPVersion ip_version = TIPVersion::IPv4;  // IPv6 for a host written in square brackets
+  // Where to connect: an address as it is (an IPv6 literal, a dotted IPv4 address, 127.0.0.1 for
+  // "localhost" in any case), or, with resolve, a name the system's resolver turns into one.
+  std::string address;
+  bool resolve = false;
   // Byte for byte: request line, Host, Accept, Accept-Encoding, User-Agent and the empty line,
   // each ending in CR LF. Characters outside printable ASCII become "?", so the URL can never
   // break a line.

@@ -19,6 +19,7 @@ TEST(HttpUrl, Parts) {
   const Case cases[] = {
       {u"http://reklam.example/reklam.txt", u"http", u"reklam.example", u"", false, u"/reklam.txt"},
       {u"http://h", u"http", u"h", u"", false, u"/"},
+      {u"HtTp://h", u"http", u"h", u"", false, u"/"},  // the scheme in lower case
       {u"http://h/", u"http", u"h", u"", false, u"/"},
       {u"http://h:8080/a/b/c.txt?x=1&y=2", u"http", u"h", u"8080", false, u"/a/b/c.txt?x=1&y=2"},
       {u"http:\\\\h\\dir\\file", u"http", u"h", u"", false, u"/dir/file"},
@@ -35,7 +36,7 @@ TEST(HttpUrl, Parts) {
       {u"http://h/a?", u"http", u"h", u"", false, u"/a?"},
       {u"http://h/a b%20", u"http", u"h", u"", false, u"/a b%20"},
       {u"h:80/x", u"", u"h", u"80", false, u"/x"},
-      {u"FTP://h/", u"FTP", u"h", u"", false, u"/"},
+      {u"FTP://h/", u"ftp", u"h", u"", false, u"/"},
       {u"", u"", u"", u"", false, u"/"},
   };
   for (const Case& c : cases) {
