@@ -136,6 +136,10 @@ LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       mouse_focusing_ = true;
+      // The second click of a double click arrives as a double click even when the focus moved
+      // away between the clicks (a click, Tab, a click); the edit control then selects a word
+      // without taking the focus. Taken as the press it is, it gives the field the focus.
+      if (msg == WM_LBUTTONDBLCLK && ::GetFocus() != Handle()) msg = WM_LBUTTONDOWN;
       const LRESULT result = DefProc(msg, wp, lp);
       mouse_focusing_ = false;
       return result;

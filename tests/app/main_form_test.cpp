@@ -195,19 +195,22 @@ TEST_F(MainFormTest, EveryTooltipShowsItsWholeText) {
   }
 }
 
-// The second click of a double click is a click like the first: it presses the button, which
-// takes the focus, and clicks it once on the release.
-TEST_F(MainFormTest, ADoubleClickOnAButtonClicksTwiceAndTakesTheFocus) {
+// The second click of a double click is a click like the first, also when the focus moved away
+// between the clicks: it presses a button, which takes the focus and clicks once on the release,
+// and gives a field the focus.
+TEST_F(MainFormTest, ADoubleClickOnAControlWithoutTheFocusTakesIt) {
   ShowActive(*form);
   int clicks = 0;
   form->BtnAbout.OnClick = [&](TObject*) { ++clicks; };
-  const HWND button = form->BtnAbout.Handle();
-  for (const UINT down : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
-    form->BtnGen.SetFocus();
-    SendMessageW(button, down, MK_LBUTTON, MAKELPARAM(10, 10));
-    SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
-    app.ProcessMessages();
-    EXPECT_EQ(GetFocus(), button);
+  for (TWinControl* control : std::initializer_list<TWinControl*>{&form->BtnAbout, &form->EditMask,
+                                                                   &form->sSpinEdit1, &form->EditPass}) {
+    for (const UINT down : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
+      form->BtnGen.SetFocus();
+      SendMessageW(control->Handle(), down, MK_LBUTTON, MAKELPARAM(10, 10));
+      SendMessageW(control->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+      app.ProcessMessages();
+      EXPECT_EQ(GetFocus(), control->Handle()) << ClassOf(control->Handle()).c_str() << (down == WM_LBUTTONDBLCLK ? " double" : "");
+    }
   }
   EXPECT_EQ(clicks, 2);
 }

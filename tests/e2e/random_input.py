@@ -58,9 +58,6 @@ WHEEL_DELTAS = [30, -30, 120, -120, 240, -240]
 # The longest password a Generate may make and the longest line of a password file: longer
 # lengths are typed back to a small one first (a length typed by digits can reach 2^31 - 1).
 GENERATE_MAX, FILE_LENGTH_MAX = 1000, 40
-# Two clicks on one place within this time may make a double click (Wine's is 500 ms, between the
-# events as the X server stamps them).
-DOUBLE_CLICK_SECONDS = 0.7
 
 
 class Failure(Exception):
@@ -236,7 +233,6 @@ class Walk:
         self.before = {}
         self.trail = []  # the last states seen, for a failure's report
         self.step_start = START
-        self.last_click = (None, 0.0)
 
     # the program
 
@@ -336,10 +332,7 @@ class Walk:
         if key_name:
             return lambda: key(key_name)
 
-        def press():
-            click(self.main, MAIN_SIZE, MAIN[control])
-            self.last_click = (control, time.monotonic())
-        return press
+        return lambda: click(self.main, MAIN_SIZE, MAIN[control])
 
     def close_box_by_keyboard(self, why):
         """Enter on the box, which the window manager has made active, as the user presses it."""
@@ -484,10 +477,8 @@ class Walk:
     def press(self, control, key_name=None):
         """Presses a control of the main window: a button plays its round. Returns what the
         length field shows after a click elsewhere."""
-        # The second click of a double click on a button comes as a double click, which clicks it
-        # without taking the focus (an owner-drawn button's BN_DOUBLECLICKED).
-        focus = {control, self.before["focus"]} if not key_name and self.last_click[0] == control and \
-            time.monotonic() - self.last_click[1] < DOUBLE_CLICK_SECONDS else {control}
+        # The second click of a double click is a press like the first: it takes the focus.
+        focus = {control}
         press = self.press_on_main(control, key_name)
         rounds = {"gen": self.generate, "about": self.about, "file": self.password_file, "exit": self.exit}
         if control in rounds:

@@ -45,6 +45,15 @@ entries() {
       awk '/^HKEY/ {k = $0} /^ +DisplayName +REG_SZ +Tarvelin FREE$/ {print k}'
   done
 }
+# Whether the list holds COUNT entries, asked again for up to 10 s: Wine's registry queries and the
+# installer's last writes may reach the list a moment after the installer returns.
+entry_count_is() {
+  for _ in $(seq 100); do
+    [ "$(entries | wc -l)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
 verify() {
   osslsigncode verify -CAfile "$signed/cert.pem" -in "$1" >"$prefix/verify.log" 2>&1 ||
     fail "$1 does not verify: $(cat "$prefix/verify.log")"
@@ -81,7 +90,7 @@ while read -r kind package older_package is_signed; do
 
   if [ "$older_package" != - ]; then
     install "$kind" "$older_package" || fail "$row: the older package did not install"
-    [ "$(entries | wc -l)" = 1 ] || fail "$row: the older package made $(entries | wc -l) entries"
+    entry_count_is 1 || fail "$row: the older package made $(entries | wc -l) entries"
     if [ "$kind" = nsis ]; then
       # Earlier releases named the shortcut Tarvelin.lnk.
       cp "$(unix "${shortcuts[0]}")" "$(unix "${shortcuts[0]%\\*}\\Tarvelin.lnk")"
@@ -107,7 +116,7 @@ while read -r kind package older_package is_signed; do
   [ ! -e "$(dirname "$shortcut")/Tarvelin.lnk" ] || fail "$row: the shortcut of the older release is still there"
 
   # One entry, of this version: the older one is gone.
-  [ "$(entries | wc -l)" = 1 ] || fail "$row: $(entries | wc -l) entries in the list of installed programs: $(entries)"
+  entry_count_is 1 || fail "$row: $(entries | wc -l) entries in the list of installed programs: $(entries)"
   key=$(entries)
   [[ "$key" == "$key_root"\\* ]] || fail "$row: the entry is $key, not under $key_root"
   value() { wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"; }
