@@ -11,7 +11,6 @@
 
 #include "toolkit/exception.h"
 #include "toolkit/failure.h"
-#include "toolkit/form_win.h"
 #include "toolkit/handle_win.h"
 #include "toolkit/system_library_win.h"
 #include "toolkit/wide.h"
@@ -94,12 +93,12 @@ TApplication::~TApplication() {
   if (SUCCEEDED(com_)) ::CoUninitialize();
 }
 
-void TApplication::RegisterForm(TForm* form) {
+void TApplication::RegisterForm(TWinControl* form) {
   forms_.push_back(form);
   if (!main_form_) main_form_ = form;
 }
 
-void TApplication::UnregisterForm(TForm* form) {
+void TApplication::UnregisterForm(TWinControl* form) {
   std::erase(forms_, form);
   if (main_form_ == form) main_form_ = nullptr;
 }
@@ -129,8 +128,8 @@ bool TApplication::PreTranslate(MSG& msg) {
   if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
   try {
     if (TWinControl* control = TWinControl::FromHandle(msg.hwnd); control && control->PreTranslateKey(msg)) return true;
-    auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(::GetAncestor(msg.hwnd, GA_ROOT)));
-    return form && form->DialogKey(msg);
+    TWinControl* top = TWinControl::FromHandle(::GetAncestor(msg.hwnd, GA_ROOT));
+    return top && top->DialogKey(msg);
   } catch (...) {
     HandleException(std::current_exception());
     return true;

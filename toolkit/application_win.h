@@ -12,7 +12,7 @@
 
 #include "toolkit/object.h"
 
-class TForm;
+class TWinControl;
 
 // Which windows a message box keeps from input while it is open.
 enum class TBoxScope {
@@ -34,7 +34,7 @@ public:
   // The application's own hidden window: it owns message boxes that must not disable the main
   // window and receives the wake-up of work handed over by other threads.
   HWND Handle() const noexcept { return handle_; }
-  TForm* MainForm() const noexcept { return main_form_; }
+  TWinControl* MainForm() const noexcept { return main_form_; }
   bool Terminated() const noexcept { return terminated_; }
   // Asks the message loop to end: posts the quit request.
   void Terminate();
@@ -85,10 +85,10 @@ public:
   // Runs the work other threads have queued; GUI thread only. Returns whether any ran.
   bool CheckSynchronize();
 
-  // Forms register themselves; the first one becomes the main window.
-  void RegisterForm(TForm* form);
-  void UnregisterForm(TForm* form);
-  const std::vector<TForm*>& Forms() const noexcept { return forms_; }
+  // Top-level windows (forms) register themselves; the first one becomes the main window.
+  void RegisterForm(TWinControl* form);
+  void UnregisterForm(TWinControl* form);
+  const std::vector<TWinControl*>& Forms() const noexcept { return forms_; }
 
   // Disables every enabled, visible top-level window of the GUI thread but except; the
   // returned windows are enabled again by EnableWindows.
@@ -104,8 +104,8 @@ private:
   TApplication* previous_ = nullptr;  // restored when this one ends (tests nest them)
   HRESULT com_ = E_FAIL;
   HWND handle_ = nullptr;
-  TForm* main_form_ = nullptr;
-  std::vector<TForm*> forms_;
+  TWinControl* main_form_ = nullptr;
+  std::vector<TWinControl*> forms_;
   bool terminated_ = false;
   LONGLONG ticks_per_ms_ = 1;
   LONGLONG last_pass_ = 0;  // the end of the last pass

@@ -39,7 +39,7 @@ TForm::TForm(TBorderStyle border, TPosition position, int client_width, int clie
   RegisterToolkitClass(kFormClass, 0, nullptr);
   DWORD ex_style = WS_EX_CONTROLPARENT | (border == TBorderStyle::Dialog ? WS_EX_DLGMODALFRAME : WS_EX_TOOLWINDOW);
   HWND owner = nullptr;
-  if (TForm* main = Application->MainForm()) {
+  if (TWinControl* main = Application->MainForm()) {
     owner = main->Handle();
   } else if (Application->MainFormOnTaskBar) {
     ex_style |= WS_EX_APPWINDOW;
@@ -82,7 +82,7 @@ void TForm::PlaceFirstTime() {
     case TPosition::ScreenCenter:
       break;
     case TPosition::MainFormCenter:
-      if (TForm* main = Application->MainForm(); main && main != this && ::IsWindowVisible(main->Handle())) {
+      if (TWinControl* main = Application->MainForm(); main && main != this && ::IsWindowVisible(main->Handle())) {
         ::GetWindowRect(main->Handle(), &area);
         bounds = MonitorRect(::MonitorFromWindow(main->Handle(), MONITOR_DEFAULTTONEAREST), true);
       }

@@ -30,7 +30,7 @@ public:
 
   void SetCaption(std::wstring_view caption) { SetText(caption); }
   // Shows the window; the first time, places it by its position rule.
-  void Show();
+  void Show() override;
   // Shows the window modally: the program's other windows are disabled and messages keep being
   // dispatched until ModalResult becomes non-zero; returns it. The window is hidden after.
   int ShowModal();
@@ -58,7 +58,7 @@ public:
   // The window's keyboard navigation: Tab and Shift+Tab through the tab order, arrows among the
   // controls of one parent, Enter on a button clicks it; Enter and Escape elsewhere do nothing.
   // Keys that the focused control claims (WM_GETDLGCODE) are left to it.
-  bool DialogKey(const MSG& msg);
+  bool DialogKey(const MSG& msg) override;
 
 protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -111,6 +111,7 @@ bool TWinControl::Enabled() const noexcept { return handle_ && ::IsWindowEnabled
 void TWinControl::SetEnabled(bool enabled) { ::EnableWindow(handle_, enabled ? TRUE : FALSE); }
 bool TWinControl::Visible() const noexcept { return handle_ && (::GetWindowLongW(handle_, GWL_STYLE) & WS_VISIBLE); }
 void TWinControl::SetVisible(bool visible) { ::ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE); }
+void TWinControl::Show() { SetVisible(true); }
 bool TWinControl::TabStop() const noexcept { return handle_ && (::GetWindowLongW(handle_, GWL_STYLE) & WS_TABSTOP); }
 bool TWinControl::CanFocus() const noexcept {
   return handle_ && ::IsWindowVisible(handle_) && ::IsWindowEnabled(handle_);
@@ -152,6 +153,7 @@ void TWinControl::PlaceWindow() {
 }
 
 bool TWinControl::PreTranslateKey(const MSG&) { return false; }
+bool TWinControl::DialogKey(const MSG&) { return false; }
 bool TWinControl::Reflect(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 void TWinControl::DoEnter() { Fire(OnEnter, this); }
 void TWinControl::DoExit() { Fire(OnExit, this); }

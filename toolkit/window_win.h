@@ -101,6 +101,8 @@ public:
   virtual void SetEnabled(bool enabled);
   bool Visible() const noexcept;
   void SetVisible(bool visible);
+  // Shows the window; a form places itself by its position rule the first time.
+  virtual void Show();
   bool TabStop() const noexcept;
   bool CanFocus() const noexcept;
   bool Focused() const noexcept;
@@ -116,6 +118,9 @@ public:
   // A key message on its way to this control, before the window's dialog keys see it.
   // Returns true when the control has consumed it.
   virtual bool PreTranslateKey(const MSG& msg);
+  // A key message that no control consumed, offered to the top-level window it is for: its
+  // keyboard navigation. Returns true when the window has taken it; by default none is taken.
+  virtual bool DialogKey(const MSG& msg);
   // A notification reflected by the parent (WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR*, WM_DRAWITEM).
   virtual bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 

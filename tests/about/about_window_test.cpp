@@ -45,7 +45,7 @@ protected:
   }
 
   TFormAbout* OpenAbout() const {
-    for (TForm* form : app.Forms()) {
+    for (TWinControl* form : app.Forms()) {
       if (auto* about = dynamic_cast<TFormAbout*>(form); about && about->Modal()) return about;
     }
     return nullptr;
