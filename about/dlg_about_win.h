@@ -2,7 +2,7 @@
 // picture, closed by its one button.
 #pragma once
 
-#include "toolkit/controls_win.h"
+#include "controls/controls_win.h"
 #include "toolkit/form_win.h"
 
 // The modal result of the close button.

@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "toolkit/spin_edit_win.h"
 #include "banner/banner_win.h"
+#include "controls/controls_win.h"
+#include "controls/spin_edit_win.h"
 #include "passwords/crypto_source_win.h"
-#include "toolkit/controls_win.h"
 #include "toolkit/timer_win.h"
 
 class TsSkinManager : public TObject {

@@ -2,7 +2,7 @@
 // maker's site, and the start and the completion of the banner list download.
 #pragma once
 
-#include "toolkit/controls_win.h"
+#include "controls/controls_win.h"
 #include "toolkit/form_win.h"
 #include "toolkit/timer_win.h"
 

@@ -1,9 +1,9 @@
 // The password-file dialog: the number of passwords and the file to write them to.
 #pragma once
 
-#include "toolkit/spin_edit_win.h"
-#include "toolkit/controls_win.h"
-#include "toolkit/save_dialog_win.h"
+#include "controls/controls_win.h"
+#include "controls/save_dialog_win.h"
+#include "controls/spin_edit_win.h"
 
 class TFormOpenFile : public TForm {
 public:

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "toolkit/spin_rules.h"
+#include "controls/spin_rules.h"
 #include "toolkit/text.h"
 
 namespace {

@@ -7,7 +7,6 @@
 
 #include "tests/message_box_win.h"
 #include "tests/win_test_support.h"
-#include "toolkit/controls_win.h"
 #include "toolkit/exception.h"
 #include "toolkit/form_win.h"
 
@@ -70,18 +69,20 @@ TEST_F(ApplicationTest, AnAbortShowsNothingButCancelsTheMouseCapture) {
 }
 
 TEST_F(ApplicationTest, AFailingHandlerIsReportedAndTheProgramCarriesOn) {
-  TForm form(TBorderStyle::Dialog, TPosition::ScreenCenter, 200, 100, {});
-  TsButton button;
-  button.Create(form, {10, 10, 80, 30}, L"Go", {}, nullptr, -1);
-  int clicks = 0;
-  button.OnClick = [&](TObject*) {
-    ++clicks;
-    throw Exception(u"Не вышло");
-  };
+  // A window whose handler of WM_APP fails.
+  struct Failing : TForm {
+    Failing() : TForm(TBorderStyle::Dialog, TPosition::ScreenCenter, 200, 100, {}) {}
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+      if (msg != WM_APP) return TForm::WndProc(msg, wp, lp);
+      ++calls;
+      throw Exception(u"Не вышло");
+    }
+    int calls = 0;
+  } form;
   form.Show();
-  SendMessageW(button.Handle(), BM_CLICK, 0, 0);
-  SendMessageW(button.Handle(), BM_CLICK, 0, 0);
-  EXPECT_EQ(clicks, 2);
+  SendMessageW(form.Handle(), WM_APP, 0, 0);
+  SendMessageW(form.Handle(), WM_APP, 0, 0);
+  EXPECT_EQ(form.calls, 2);
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1].text, L"Не вышло.");
   EXPECT_TRUE(IsWindow(form.Handle()));

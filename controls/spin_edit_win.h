@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "toolkit/spin_rules.h"
-#include "toolkit/controls_win.h"
+#include "controls/controls_win.h"
+#include "controls/spin_rules.h"
 #include "toolkit/timer_win.h"
 
 class TsSpinButton;

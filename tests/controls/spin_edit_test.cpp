@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "toolkit/spin_edit_win.h"
+#include "controls/spin_edit_win.h"
 #include "tests/win_test_support.h"
 #include "toolkit/exception.h"
 

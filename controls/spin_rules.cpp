@@ -1,5 +1,5 @@
 // The numeric entry field's rules that need no window.
-#include "toolkit/spin_rules.h"
+#include "controls/spin_rules.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // The system's save-file dialog for text files.
-#include "toolkit/save_dialog_win.h"
+#include "controls/save_dialog_win.h"
 
 #include <commdlg.h>
 

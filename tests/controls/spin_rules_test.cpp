@@ -1,6 +1,6 @@
 // The numeric entry field's rules: the integer-text rule, the bounds, steps, the exit
 // normalisation and the typed-character filter.
-#include "toolkit/spin_rules.h"
+#include "controls/spin_rules.h"
 
 #include <gtest/gtest.h>
 

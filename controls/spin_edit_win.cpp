@@ -1,5 +1,5 @@
 // The numeric entry field: a skinned edit with a column of two small spin buttons.
-#include "toolkit/spin_edit_win.h"
+#include "controls/spin_edit_win.h"
 
 #include <commctrl.h>
 

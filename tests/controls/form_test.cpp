@@ -1,8 +1,8 @@
 // Forms: keyboard navigation, focus notifications, select-all on focus, modal display.
 #include <windows.h>
 
+#include "controls/controls_win.h"
 #include "tests/win_test_support.h"
-#include "toolkit/controls_win.h"
 #include "toolkit/form_win.h"
 
 namespace {

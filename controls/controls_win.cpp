@@ -1,6 +1,6 @@
 // The toolkit's controls: edit fields, push buttons with images, panels, group boxes, labels,
 // pictures and the image list the buttons draw from.
-#include "toolkit/controls_win.h"
+#include "controls/controls_win.h"
 
 #include <commctrl.h>
 
