@@ -1,5 +1,5 @@
-// The About window's picture: a blue header band with the program's emblem, name and slogan, a
-// grey shade below it and white behind the texts.
+// Drawn oversampled into a DIB and averaged down, so that the curves and gradients keep smooth
+// edges at every DPI.
 #include "about/about_picture_win.h"
 
 #include <cmath>
@@ -15,8 +15,8 @@
 
 namespace {
 
-using UniqueRegion = UniqueHandle<TypedGdiTraits<HRGN>>;
-using UniquePen = UniqueHandle<TypedGdiTraits<HPEN>>;
+using TUniqueRegion = TUniqueHandle<TTypedGdiTraits<HRGN>>;
+using TUniquePen = TUniqueHandle<TTypedGdiTraits<HPEN>>;
 
 // The band's shapes are drawn this many times larger and averaged down, so GDI's hard edges
 // come out smooth.
@@ -41,18 +41,18 @@ const wchar_t kSlogan[] = L"Надёжные пароли — одним щел�
 constexpr COLORREF kShadeTop = RGB(200, 205, 212), kWhite = RGB(255, 255, 255);
 
 // Lengths at 96 dpi to pixels of a drawing scale.
-struct Scaler {
+struct TScaler {
   double factor;
   int operator()(double v) const { return static_cast<int>(std::lround(v * factor)); }
 };
 
-struct Dib {
-  UniqueBitmap bitmap;
+struct TDib {
+  TUniqueBitmap bitmap;
   BYTE* bits = nullptr;
   int stride = 0;  // bytes per row, rows top first
 };
 
-Dib CreateDib(int width, int height, WORD bits_per_pixel) {
+TDib CreateDib(int width, int height, WORD bits_per_pixel) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -61,7 +61,7 @@ Dib CreateDib(int width, int height, WORD bits_per_pixel) {
   info.bmiHeader.biBitCount = bits_per_pixel;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  Dib dib;
+  TDib dib;
   dib.bitmap.Reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!dib.bitmap) throw EOutOfResources(u"Cannot create a bitmap");
   dib.bits = static_cast<BYTE*>(bits);
@@ -83,22 +83,22 @@ void FillGradient(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
 }
 
 // Fills r with the gradient where region lets it.
-void FillGradientIn(HDC dc, const UniqueRegion& region, const RECT& r, COLORREF top, COLORREF bottom) {
+void FillGradientIn(HDC dc, const TUniqueRegion& region, const RECT& r, COLORREF top, COLORREF bottom) {
   if (!region) throw EOutOfResources(u"Cannot create a region");
   ::SelectClipRgn(dc, region.Get());
   FillGradient(dc, r, top, bottom);
   ::SelectClipRgn(dc, nullptr);
 }
 
-void FillDisc(HDC dc, const Scaler& s, double radius, COLORREF top, COLORREF bottom) {
+void FillDisc(HDC dc, const TScaler& s, double radius, COLORREF top, COLORREF bottom) {
   const RECT box{s(kEmblemX - radius), s(kEmblemY - radius), s(kEmblemX + radius), s(kEmblemY + radius)};
-  FillGradientIn(dc, UniqueRegion(::CreateEllipticRgn(box.left, box.top, box.right, box.bottom)), box, top, bottom);
+  FillGradientIn(dc, TUniqueRegion(::CreateEllipticRgn(box.left, box.top, box.right, box.bottom)), box, top, bottom);
 }
 
 // Three strokes with round ends through the emblem's centre, one of them upright.
-void DrawAsterisk(HDC dc, const Scaler& s, double dx, double dy, COLORREF color) {
+void DrawAsterisk(HDC dc, const TScaler& s, double dx, double dy, COLORREF color) {
   const LOGBRUSH brush{BS_SOLID, color, 0};
-  UniquePen pen(
+  TUniquePen pen(
       ::ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND, static_cast<DWORD>(s(kArmWidth)), &brush, 0, nullptr));
   if (!pen) throw EOutOfResources(u"Cannot create a pen");
   const TSelection selected(dc, pen.Get());
@@ -111,7 +111,7 @@ void DrawAsterisk(HDC dc, const Scaler& s, double dx, double dy, COLORREF color)
 }
 
 // The band's background and the emblem, at the oversampled scale s.
-void DrawBandShapes(HDC dc, const Scaler& s, int width, int height) {
+void DrawBandShapes(HDC dc, const TScaler& s, int width, int height) {
   const RECT band{0, 0, width, height};
   FillGradient(dc, band, kBandTop, kBandBottom);
   std::vector<POINT> points;
@@ -122,7 +122,7 @@ void DrawBandShapes(HDC dc, const Scaler& s, int width, int height) {
     counts.push_back(4);
   }
   FillGradientIn(
-      dc, UniqueRegion(::CreatePolyPolygonRgn(points.data(), counts.data(), static_cast<int>(counts.size()), WINDING)),
+      dc, TUniqueRegion(::CreatePolyPolygonRgn(points.data(), counts.data(), static_cast<int>(counts.size()), WINDING)),
       band, kStripeTop, kStripeBottom);
   FillGradient(dc, RECT{0, height - s(2), width, height}, kFootLine, kFootLine);
 
@@ -133,7 +133,7 @@ void DrawBandShapes(HDC dc, const Scaler& s, int width, int height) {
 }
 
 // Averages each oversampled block of the 32-bit source into one pixel of the 24-bit target.
-void Downsample(const Dib& source, Dib& target, int width, int height) {
+void Downsample(const TDib& source, TDib& target, int width, int height) {
   constexpr int n = kOversample, samples = n * n;
   for (int y = 0; y < height; ++y) {
     BYTE* out = target.bits + static_cast<std::ptrdiff_t>(y) * target.stride;
@@ -167,8 +167,8 @@ void DrawBandTexts(HDC dc, UINT dpi) {
   ::SetBkMode(dc, TRANSPARENT);
   const std::wstring name = Wide(ProgramName);
   const std::size_t blank = name.rfind(L' ');
-  const UniqueFont name_font = CreateFontFor(TFontSpec{L"Tahoma", kNameHeight, true}, dpi);
-  const UniqueFont slogan_font = CreateFontFor(TFontSpec{L"Tahoma", kSloganHeight}, dpi);
+  const TUniqueFont name_font = CreateFontFor(TFontSpec{L"Tahoma", kNameHeight, true}, dpi);
+  const TUniqueFont slogan_font = CreateFontFor(TFontSpec{L"Tahoma", kSloganHeight}, dpi);
   {
     const TSelection font(dc, name_font.Get());
     int x = DrawShadowedText(dc, ScaleTo(kTextX, dpi), ScaleTo(kNameY, dpi), name.substr(0, blank), kNameColor, dpi);
@@ -180,15 +180,15 @@ void DrawBandTexts(HDC dc, UINT dpi) {
 
 }  // namespace
 
-UniqueBitmap DrawAboutPicture(UINT dpi) {
+TUniqueBitmap DrawAboutPicture(UINT dpi) {
   const int width = ScaleTo(kAboutPictureWidth, dpi), height = ScaleTo(kAboutPictureHeight, dpi);
   const int band = ScaleTo(kAboutBandHeight, dpi), shade_end = ScaleTo(kAboutShadeEnd, dpi);
-  Dib picture = CreateDib(width, height, 24);
+  TDib picture = CreateDib(width, height, 24);
   {
-    Dib large = CreateDib(width * kOversample, band * kOversample, 32);
+    TDib large = CreateDib(width * kOversample, band * kOversample, 32);
     {
       const TMemoryDC dc(nullptr, large.bitmap.Get());
-      DrawBandShapes(dc.Get(), Scaler{dpi / 96.0 * kOversample}, width * kOversample, band * kOversample);
+      DrawBandShapes(dc.Get(), TScaler{dpi / 96.0 * kOversample}, width * kOversample, band * kOversample);
     }
     ::GdiFlush();
     Downsample(large, picture, width, band);

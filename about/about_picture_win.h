@@ -14,4 +14,4 @@ inline constexpr int kAboutShadeEnd = 170;    // the grey shade below it has fad
 
 // Draws the picture for dpi into a 24-bit DIB section of 500 x 360 pixels scaled to dpi.
 // Throws EOutOfResources when the system refuses the bitmaps.
-UniqueBitmap DrawAboutPicture(UINT dpi);
+TUniqueBitmap DrawAboutPicture(UINT dpi);

@@ -1,4 +1,4 @@
-// The three texts of the About window, composed from the product constants.
+// Each text is joined from the constants when it is asked for, so that it follows them.
 #include "about/about_texts.h"
 
 #include <iterator>

@@ -1,5 +1,4 @@
-// The About window: the author, the support address and the details for donations over a
-// picture, closed by its one button.
+// The controls are made in FormCreate; the texts are aligned again whenever the DPI changes.
 #include "about/dlg_about_win.h"
 
 #include "about/about_picture_win.h"

@@ -1,4 +1,5 @@
-// The main window: the alphabet, the length and the password, the four commands and the banner.
+// The layout at 96 dpi, the handlers of the commands and the drawing of a password from a draw
+// source.
 #include "app/main_form_win.h"
 
 #include "about/dlg_about_win.h"
@@ -136,7 +137,7 @@ void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCou
   }
   TLineList list;
   std::wstring password;
-  const ScopeExit wipe([this, &list, &password] {
+  const TScopeExit wipe([this, &list, &password] {
     SecureWipe(password);
     list.Wipe();
     PasswordSource().Wipe();
@@ -173,7 +174,7 @@ void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCou
 }
 
 void TMainForm::GenRandomPass(std::wstring Text, std::int32_t Count, std::wstring& Result, DrawSource& Source) {
-  const ScopeExit wipe([&Source] { Source.Wipe(); });
+  const TScopeExit wipe([&Source] { Source.Wipe(); });
   DrawPassword(std::wstring_view(Text), Count, Source, Result, [] { Application->ProcessMessagesIfDue(); });
   if (Count > 0) Application->ProcessMessages();
 }
@@ -182,7 +183,7 @@ void TMainForm::BtnGenClick(TObject*) {
   const std::wstring alphabet = EditMask.Text();
   const std::int32_t length = sSpinEdit1.Value();
   std::wstring password;
-  const ScopeExit wipe([&password] { SecureWipe(password); });
+  const TScopeExit wipe([&password] { SecureWipe(password); });
   GenRandomPass(alphabet, length, password, PasswordSource());
   EditPass.SetText(password);
   // The whole new password is selected, so the copy takes all of it.

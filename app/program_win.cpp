@@ -1,4 +1,5 @@
-// The program's start-up and message loop, shared by Tarvelin.exe and its test build.
+// The DLL search is restricted before anything else loads; the main form is made, prepared and
+// run until it closes, and a failure to start is shown by itself.
 #include "app/program_win.h"
 
 #include <windows.h>

@@ -63,12 +63,12 @@ void TDownLoader::Execute() {
   TFileStream file(FToFolder, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
   TFileSink sink(file);
   // The client, and with it the connection, goes first, then the file: on every path.
-  ScopeExit discard([&] { client.reset(); });
+  TScopeExit discard([&] { client.reset(); });
   client->Get(FURL, sink);
 }
 
 void LoadBannerList(const std::wstring& path) {
-  ScopeExit loaded([] { ReklamLoaded = true; });
+  TScopeExit loaded([] { ReklamLoaded = true; });
   // A failed folder lookup gives a path under the root of the current drive, where any local
   // user may have put lines of their own; the download wrote nothing there.
   if (!StartsAtDriveOrShare(U16(path))) return;

@@ -1,5 +1,5 @@
-// The toolkit's controls: edit fields, push buttons with images, panels, group boxes, labels,
-// pictures and the image list the buttons draw from.
+// The buttons are owner-drawn from the skin's colours and the image list; the edits route every
+// cut, copy and paste through their messages, so that one check sees them all.
 #include "controls/controls_win.h"
 
 #include <commctrl.h>
@@ -79,7 +79,6 @@ void TEdit::SetReadOnly(bool read_only) { ::SendMessageW(Handle(), EM_SETREADONL
 bool TEdit::NumbersOnly() const noexcept { return ::GetWindowLongW(Handle(), GWL_STYLE) & ES_NUMBER; }
 
 void TEdit::SetMaxLength(int length) {
-  max_length_ = length;
   // 0 lifts the system's default limit of 30,000 typed characters.
   ::SendMessageW(Handle(), EM_SETLIMITTEXT, static_cast<WPARAM>(std::max(length, 0)), 0);
 }
@@ -105,7 +104,7 @@ bool TEdit::CopySelectionPrivately() {
   if (start >= end) return false;  // an empty selection leaves the clipboard as it was
   // The text is the password: both copies are wiped on every way out.
   std::wstring all = Text(), text;
-  const ScopeExit wipe([&all, &text] {
+  const TScopeExit wipe([&all, &text] {
     SecureWipe(all);
     SecureWipe(text);
   });
@@ -197,8 +196,8 @@ bool TEdit::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
       const auto dc = reinterpret_cast<HDC>(wp);
-      const SkinColors skin = Skin(Section());
-      ::SetTextColor(dc, Enabled() ? SkinTextColor(Section(), Font().color) : skin.disabledText);
+      const TSkinColors skin = Skin(Section());
+      ::SetTextColor(dc, Enabled() ? SkinTextColor(Section(), Font().color) : skin.disabled_text);
       ::SetBkColor(dc, skin.face);
       ::SetDCBrushColor(dc, skin.face);
       result = reinterpret_cast<LRESULT>(::GetStockObject(DC_BRUSH));
@@ -221,8 +220,8 @@ void TsEdit::PaintFrame() {
   ::MapWindowPoints(Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
   ::OffsetRect(&client, -r.left, -r.top);
   ::OffsetRect(&r, -r.left, -r.top);
-  const SkinColors skin = Skin(Section());
-  const COLORREF color = Focused() ? skin.focusBorder : hot_ ? skin.hotBorder : skin.border;
+  const TSkinColors skin = Skin(Section());
+  const COLORREF color = Focused() ? skin.focus_border : hot_ ? skin.hot_border : skin.border;
   // A border wider than the frame line is filled with the field's face, so it reads as padding.
   const int saved = ::SaveDC(dc);
   ::ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
@@ -328,14 +327,14 @@ LRESULT TsButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 void TsButton::Draw(const DRAWITEMSTRUCT& item) {
   const HDC dc = item.hDC;
   const RECT r = item.rcItem;
-  const SkinColors skin = Skin(SkinSection::Button);
+  const TSkinColors skin = Skin(TSkinSection::Button);
   const bool pressed = item.itemState & ODS_SELECTED;
   const bool disabled = item.itemState & ODS_DISABLED;
   const bool focused = item.itemState & ODS_FOCUS;
-  const COLORREF face = pressed ? skin.pressedFace : hot_ && !disabled ? skin.hotFace : skin.face;
-  const COLORREF border = pressed                 ? skin.pressedBorder
-                          : focused && !disabled ? skin.focusBorder
-                          : hot_ && !disabled    ? skin.hotBorder
+  const COLORREF face = pressed ? skin.pressed_face : hot_ && !disabled ? skin.hot_face : skin.face;
+  const COLORREF border = pressed                 ? skin.pressed_border
+                          : focused && !disabled ? skin.focus_border
+                          : hot_ && !disabled    ? skin.hot_border
                                                  : skin.border;
   FillSolid(dc, r, face);
   FrameSolid(dc, r, border);
@@ -360,7 +359,7 @@ void TsButton::Draw(const DRAWITEMSTRUCT& item) {
   }
   if (!caption.empty()) {
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, disabled ? skin.disabledText : skin.text);
+    ::SetTextColor(dc, disabled ? skin.disabled_text : skin.text);
     RECT tr{x, r.top, r.right, r.bottom};
     ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   }
@@ -389,7 +388,7 @@ void TsGroupBox::Create(TContainer& parent, const TRect96& bounds, const std::ws
 }
 
 void TsGroupBox::PaintBackground(HDC dc, const RECT& client) {
-  const SkinColors skin = Skin(Section());
+  const TSkinColors skin = Skin(Section());
   FillSolid(dc, client, skin.face);
   const std::wstring caption = Text();
   const TSelection font(dc, FontHandle());
@@ -499,7 +498,7 @@ void TLabel::Paint(HDC dc, const RECT& bounds) {
   const TSelection font(dc, FontFor(dpi));
   ::SetBkMode(dc, TRANSPARENT);
   if (HighContrast()) {
-    const SkinColors skin = Skin(Parent() ? Parent()->Section() : SkinSection::Form);
+    const TSkinColors skin = Skin(Parent() ? Parent()->Section() : TSkinSection::Form);
     FillSolid(dc, bounds, skin.face);
     ::SetTextColor(dc, style_.link ? ::GetSysColor(COLOR_HOTLIGHT) : skin.text);
   } else {
@@ -514,7 +513,7 @@ void TLabel::Paint(HDC dc, const RECT& bounds) {
 
 void TImage::Create(TContainer& parent, const TRect96& bounds) { Place(&parent, bounds); }
 
-void TImage::SetPicture(UniqueBitmap bitmap) {
+void TImage::SetPicture(TUniqueBitmap bitmap) {
   bitmap_ = std::move(bitmap);
   Invalidate();
 }

@@ -31,7 +31,6 @@ public:
   bool ReadOnly() const noexcept;
   void SetReadOnly(bool read_only);
   bool NumbersOnly() const noexcept;
-  int MaxLength() const noexcept { return max_length_; }
   void SetMaxLength(int length);
   // Faded text shown while the field is empty.
   void SetPlaceholder(const std::wstring& text);
@@ -59,7 +58,7 @@ protected:
   bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   // Whether to select all when the focus arrives, by the mouse or otherwise.
   virtual bool SelectOnFocus(bool by_mouse) const { return AutoSelect && !by_mouse; }
-  virtual SkinSection Section() const { return SkinSection::Edit; }
+  virtual TSkinSection Section() const { return TSkinSection::Edit; }
 
 private:
   // Returns whether the selection is on the clipboard now.
@@ -68,7 +67,6 @@ private:
   // selection that did not reach the clipboard stays, so a cut never loses it.
   void CutSelectionPrivately();
 
-  int max_length_ = 0;
   bool mouse_focusing_ = false;
   std::uint64_t text_version_ = 0;
 };
@@ -114,14 +112,14 @@ private:
 // A plain container drawn with the skin's "PANEL" section.
 class TsPanel : public TContainer {
 public:
-  TsPanel() : TContainer(SkinSection::Panel) {}
+  TsPanel() : TContainer(TSkinSection::Panel) {}
   void Create(TContainer& parent, const TRect96& bounds);
 };
 
 // A container with a frame and a caption, drawn with the skin's "GROUPBOX" section.
 class TsGroupBox : public TContainer {
 public:
-  TsGroupBox() : TContainer(SkinSection::GroupBox) {}
+  TsGroupBox() : TContainer(TSkinSection::GroupBox) {}
   void Create(TContainer& parent, const TRect96& bounds, const std::wstring& caption, const TFontSpec& font);
 
 protected:
@@ -143,7 +141,7 @@ private:
   std::vector<int> ids_;
   int size_;
   mutable UINT loaded_dpi_ = 0;
-  mutable std::vector<UniqueIcon> icons_;
+  mutable std::vector<TUniqueIcon> icons_;
 };
 
 
@@ -179,26 +177,25 @@ private:
   TFontSpec font_spec_;
   Style style_;
   mutable UINT font_dpi_ = 0;
-  mutable UniqueFont font_;
+  mutable TUniqueFont font_;
 };
 
 // A picture drawn by its container at its place, centred in it.
 class TImage : public TGraphicControl {
 public:
   // Draws a picture for a dpi: a bitmap of the picture's size at that dpi.
-  using TPictureSource = std::function<UniqueBitmap(UINT dpi)>;
+  using TPictureSource = std::function<TUniqueBitmap(UINT dpi)>;
 
   void Create(TContainer& parent, const TRect96& bounds);
   // Takes a bitmap whose size is the picture's size at the current dpi.
-  void SetPicture(UniqueBitmap bitmap);
+  void SetPicture(TUniqueBitmap bitmap);
   // Draws the picture with source now and again whenever the dpi changes, so it stays crisp.
   void SetPictureSource(TPictureSource source);
-  HBITMAP Picture() const noexcept { return bitmap_.Get(); }
   void Paint(HDC dc, const RECT& bounds) override;
   void ApplyDpi(UINT dpi) override;
 
 private:
-  UniqueBitmap bitmap_;
+  TUniqueBitmap bitmap_;
   TPictureSource source_;
   UINT picture_dpi_ = 0;
 };

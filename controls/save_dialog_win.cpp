@@ -1,4 +1,5 @@
-// The system's save-file dialog for text files.
+// The system's dialog with a hook of ours: it places the dialog on the owner's monitor and lets
+// the focus settle after an overwrite prompt.
 #include "controls/save_dialog_win.h"
 
 #include <commdlg.h>
@@ -9,7 +10,7 @@
 
 namespace {
 
-struct HookData {
+struct THookData {
   HMONITOR monitor;
   TSaveTextFileDialog* dialog;
 };
@@ -21,7 +22,7 @@ UINT_PTR CALLBACK Hook(HWND child, UINT msg, WPARAM, LPARAM lp) {
   if (msg == WM_INITDIALOG) {
     ::SetWindowLongPtrW(child, GWLP_USERDATA, reinterpret_cast<const OPENFILENAMEW*>(lp)->lCustData);
   } else if (msg == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lp)->code == CDN_INITDONE) {
-    auto* data = reinterpret_cast<HookData*>(::GetWindowLongPtrW(child, GWLP_USERDATA));
+    auto* data = reinterpret_cast<THookData*>(::GetWindowLongPtrW(child, GWLP_USERDATA));
     // With the explorer style the hook serves a child of the dialog: the dialog is its parent.
     const HWND dialog = ::GetParent(child);
     MONITORINFO mi{sizeof mi, {}, {}, 0};
@@ -62,7 +63,7 @@ bool TSaveTextFileDialog::Execute(HWND owner) {
 
   HWND active = ::GetActiveWindow();
   if (!active) active = owner;
-  HookData data{::MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST), this};
+  THookData data{::MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST), this};
 
   std::vector<wchar_t> file(32768, L'\0');  // room for long paths
   OPENFILENAMEW ofn{};

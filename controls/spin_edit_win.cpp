@@ -89,12 +89,12 @@ void TsTimerSpeedButton::TimerExpired() {
 }
 
 void TsTimerSpeedButton::Paint(HDC dc, const RECT& bounds) {
-  const SkinColors skin = Skin(SkinSection::SpeedButtonSmall);
+  const TSkinColors skin = Skin(TSkinSection::SpeedButtonSmall);
   const bool enabled = enabled_ && owner_.Enabled();
   const bool pressed = enabled && down_;
   const bool hot = enabled && hot_;
-  const COLORREF face = pressed ? skin.pressedFace : hot ? skin.hotFace : skin.face;
-  const COLORREF border = pressed ? skin.pressedBorder : hot ? skin.hotBorder : skin.border;
+  const COLORREF face = pressed ? skin.pressed_face : hot ? skin.hot_face : skin.face;
+  const COLORREF border = pressed ? skin.pressed_border : hot ? skin.hot_border : skin.border;
   FillSolid(dc, bounds, face);
   if (border != face) FrameSolid(dc, bounds, border);
 
@@ -103,7 +103,7 @@ void TsTimerSpeedButton::Paint(HDC dc, const RECT& bounds) {
   const int rows = half + 1;
   const int cx = (bounds.left + bounds.right - 1) / 2;
   const int top = bounds.top + (bounds.bottom - bounds.top - rows) / 2 + (pressed ? 1 : 0);
-  const COLORREF color = enabled ? skin.text : skin.disabledText;
+  const COLORREF color = enabled ? skin.text : skin.disabled_text;
   for (int i = 0; i < rows; ++i) {
     const int reach = arrow_ == TArrow::Up ? i : rows - 1 - i;
     FillSolid(dc, RECT{cx - reach, top + i, cx + reach + 1, top + i + 1}, color);
@@ -119,7 +119,7 @@ void TsTimerSpeedButton::Paint(HDC dc, const RECT& bounds) {
 // TsSpinButton
 
 TsSpinButton::TsSpinButton()
-    : TContainer(SkinSection::SpeedButtonSmall),
+    : TContainer(TSkinSection::SpeedButtonSmall),
       UpButton(*this, TsTimerSpeedButton::TArrow::Up), DownButton(*this, TsTimerSpeedButton::TArrow::Down) {
   UpButton.TimeBtnState = tbAllowTimer;
   DownButton.TimeBtnState = tbAllowTimer;
@@ -292,7 +292,7 @@ TsBaseSpinEdit::TTextRoute TsBaseSpinEdit::RouteOf(UINT msg) const noexcept {
 
 void TsBaseSpinEdit::WriteText(std::wstring_view text) {
   const bool outer = std::exchange(writing_, true);
-  const ScopeExit restore([this, outer] { writing_ = outer; });
+  const TScopeExit restore([this, outer] { writing_ = outer; });
   SetText(text);
 }
 
@@ -312,7 +312,7 @@ LRESULT TsBaseSpinEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   const TTextRoute outer = route_;
   route_ = RouteOf(msg);
   ++depth_;
-  const ScopeExit restore([this, outer] {
+  const TScopeExit restore([this, outer] {
     route_ = outer;
     --depth_;
   });

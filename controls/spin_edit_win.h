@@ -35,7 +35,6 @@ public:
   const RECT& BoundsRect() const noexcept { return bounds_; }
   RECT ScaledBounds() const override { return bounds_; }
   bool Down() const noexcept { return down_; }
-  bool Hot() const noexcept { return hot_; }
   bool Enabled() const noexcept { return enabled_; }
   void SetEnabled(bool enabled);
   // The repeat timer: created by the first press, freed with the button.
@@ -112,7 +111,6 @@ public:
   TNotifyEvent OnUpClick;
   TNotifyEvent OnDownClick;
 
-  bool ShowSpinButtons() const noexcept { return show_spin_buttons_; }
   void SetShowSpinButtons(bool show);
   TAlignment Alignment() const noexcept { return alignment_; }
   // Whether the window's stored layout is still being applied to the field.

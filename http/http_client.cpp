@@ -33,7 +33,7 @@ void THttpClient::Get(std::u16string_view URL, TByteSink& Sink) {
   THttpReplyReader reader(Sink);
   // On every way out: a connection that is down or asked to be closed is closed now; any other
   // stays open until the client object goes.
-  const ScopeExit close([&] {
+  const TScopeExit close([&] {
     if (!up_ || reader.ConnectionClose()) Disconnect();
   });
 

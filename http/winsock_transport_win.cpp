@@ -57,7 +57,7 @@ void TWinsockTransport::Connect(const std::string& address, std::uint16_t port, 
     length = sizeof a;
     if (inet_pton(AF_INET, address.c_str(), &a.sin_addr) != 1) throw ESocketError(WSAEINVAL);
   }
-  UniqueSocket s(::socket(storage.ss_family, SOCK_STREAM, IPPROTO_TCP));
+  TUniqueSocket s(::socket(storage.ss_family, SOCK_STREAM, IPPROTO_TCP));
   if (!s) ThrowLastSocketError();
   if (::connect(s.Get(), reinterpret_cast<const sockaddr*>(&storage), length) == SOCKET_ERROR) ThrowLastSocketError();
   socket_ = std::move(s);

@@ -18,5 +18,5 @@ public:
   void Close() noexcept override;
 
 private:
-  UniqueSocket socket_;
+  TUniqueSocket socket_;
 };

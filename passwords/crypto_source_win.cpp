@@ -1,4 +1,5 @@
-// The operating system's cryptographic random generator as a draw source for passwords.
+// BCryptGenRandom, loaded from the system folder at the first draw; its failure fails the draw
+// with the status code.
 #include "passwords/crypto_source_win.h"
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-// The password-file dialog: the number of passwords and the file to write them to.
+// The dialog's layout at 96 dpi, its controls and the handlers of its two buttons.
 #include "passwords/dlg_file_count_win.h"
 
 #include "resources/resource_ids.h"

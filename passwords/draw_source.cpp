@@ -1,4 +1,5 @@
-// Sources of uniformly distributed numbers for the password generator.
+// Several numbers are drawn from one 64-bit word, in the batch size that spends the fewest
+// random bytes; a word that would bias a number is rejected whole.
 #include "passwords/draw_source.h"
 
 #include <bit>

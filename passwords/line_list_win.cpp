@@ -255,7 +255,7 @@ void TLineList::ForEachPiece(const std::function<void(const Piece&)>& piece) con
   // Lines read from a file keep that file's separators: the text is built anew, a piece at a time.
   std::unique_ptr<wchar_t[]> buffer(new wchar_t[kPieceChars]);
   std::size_t size = 0, used = 0;
-  const ScopeExit wipe([&buffer, &used] { SecureWipe(buffer.get(), used * sizeof(wchar_t)); });
+  const TScopeExit wipe([&buffer, &used] { SecureWipe(buffer.get(), used * sizeof(wchar_t)); });
   auto wide = [&piece](std::wstring_view text) { piece({false, text, {}, false}); };
   for (std::size_t i = 0; i < Count(); ++i) {
     const std::wstring_view line = (*this)[i];

@@ -39,7 +39,7 @@ void DrawPassword(std::basic_string_view<CharT> alphabet, std::int32_t count, Dr
   CharT chars[kBlock];
   // The blocks hold a piece of the password; they are cleared on every way out.
   const std::size_t used = static_cast<std::size_t>(count) < kBlock ? static_cast<std::size_t>(count) : kBlock;
-  const ScopeExit wipe_blocks([&picks, &chars, used] {
+  const TScopeExit wipe_blocks([&picks, &chars, used] {
     SecureWipe(picks, used * sizeof picks[0]);
     SecureWipe(chars, used * sizeof chars[0]);
   });

@@ -1,4 +1,4 @@
-// The product's named texts, and the banner's five text slots with their loaded flag.
+// The banner's default texts name the site's host, taken from its address.
 #include "product/product_consts.h"
 
 std::u16string_view SiteHost() {

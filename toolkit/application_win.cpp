@@ -1,5 +1,5 @@
-// The application object: the message loop, message processing inside long commands, the
-// default failure report and the queue of work other threads hand to the GUI thread.
+// One loop serves the program and every modal level; work from other threads waits in a queue
+// that a message to the application's hidden window drains.
 #include "toolkit/application_win.h"
 
 #include <commctrl.h>
@@ -22,24 +22,24 @@ namespace {
 
 const wchar_t kWindowClass[] = L"TarvelinApplication";
 
-struct SyncRequest {
+struct TSyncRequest {
   const std::function<void()>* work;
   std::exception_ptr failure;
-  UniqueKernelHandle done;
+  TUniqueKernelHandle done;
 };
 
 // The process-wide queue of work handed to the GUI thread. It is never destroyed: a worker
 // thread may still be waiting in it while the process ends.
-struct SyncQueue {
+struct TSyncQueue {
   std::mutex lock;
-  std::deque<SyncRequest*> requests;
+  std::deque<TSyncRequest*> requests;
   HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);  // set while requests wait
   HWND window = nullptr;                                        // woken with WM_NULL
   DWORD gui_thread = 0;
 };
 
-SyncQueue& Queue() {
-  static SyncQueue* queue = new SyncQueue;
+TSyncQueue& Queue() {
+  static TSyncQueue* queue = new TSyncQueue;
   return *queue;
 }
 
@@ -71,7 +71,7 @@ TApplication::TApplication() {
   LARGE_INTEGER frequency;
   ::QueryPerformanceFrequency(&frequency);
   ticks_per_ms_ = std::max<LONGLONG>(frequency.QuadPart / 1000, 1);
-  SyncQueue& q = Queue();
+  TSyncQueue& q = Queue();
   {
     std::lock_guard guard(q.lock);
     q.window = handle_;
@@ -83,7 +83,7 @@ TApplication::TApplication() {
 }
 
 TApplication::~TApplication() {
-  SyncQueue& q = Queue();
+  TSyncQueue& q = Queue();
   {
     std::lock_guard guard(q.lock);
     q.window = previous_ ? previous_->handle_ : nullptr;
@@ -253,14 +253,14 @@ void LetWindowSystemSettle(DWORD ms) {
 }
 
 std::vector<HWND> TApplication::DisableTaskWindows(HWND except) {
-  struct Collect {
+  struct TCollect {
     HWND except;
     std::vector<HWND> windows;
   } collect{except, {}};
   ::EnumThreadWindows(
       ::GetCurrentThreadId(),
       [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* c = reinterpret_cast<Collect*>(lp);
+        auto* c = reinterpret_cast<TCollect*>(lp);
         if (hwnd != c->except && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) c->windows.push_back(hwnd);
         return TRUE;
       },
@@ -276,12 +276,12 @@ void TApplication::EnableWindows(const std::vector<HWND>& windows) {
 }
 
 void TApplication::Synchronize(const std::function<void()>& work) {
-  SyncQueue& q = Queue();
+  TSyncQueue& q = Queue();
   if (::GetCurrentThreadId() == q.gui_thread) {
     work();
     return;
   }
-  SyncRequest request{&work, nullptr, UniqueKernelHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr))};
+  TSyncRequest request{&work, nullptr, TUniqueKernelHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr))};
   if (!request.done) throw EOutOfResources(u"Cannot create an event");
   HWND window;
   {
@@ -296,14 +296,14 @@ void TApplication::Synchronize(const std::function<void()>& work) {
 }
 
 bool TApplication::CheckSynchronize() {
-  SyncQueue& q = Queue();
-  std::deque<SyncRequest*> batch;
+  TSyncQueue& q = Queue();
+  std::deque<TSyncRequest*> batch;
   {
     std::lock_guard guard(q.lock);
     batch.swap(q.requests);
     ::ResetEvent(q.event);
   }
-  for (SyncRequest* request : batch) {
+  for (TSyncRequest* request : batch) {
     try {
       (*request->work)();
     } catch (...) {

@@ -1,4 +1,4 @@
-// Failures of the program: exceptions that carry a UTF-16 message text.
+// The message is kept as given and once more in UTF-8 for what().
 #include "toolkit/exception.h"
 
 #include "toolkit/text.h"

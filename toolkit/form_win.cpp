@@ -1,4 +1,5 @@
-// Top-level windows: frame, caption, placement, DPI, keyboard navigation, focus, modal display.
+// A form sizes its frame for its DPI and places itself when first shown, routes the focus and the
+// wheel of its controls, and runs its modal display on the application's loop.
 #include "toolkit/form_win.h"
 
 #include <commctrl.h>
@@ -35,7 +36,7 @@ bool Usable(HWND hwnd) { return hwnd && ::IsWindow(hwnd) && ::IsWindowVisible(hw
 }  // namespace
 
 TForm::TForm(TBorderStyle border, TPosition position, int client_width, int client_height, const TFontSpec& font)
-    : TContainer(SkinSection::Form), border_(border), position_(position) {
+    : TContainer(TSkinSection::Form), border_(border), position_(position) {
   RegisterToolkitClass(kFormClass, 0, nullptr);
   DWORD ex_style = WS_EX_CONTROLPARENT | (border == TBorderStyle::Dialog ? WS_EX_DLGMODALFRAME : WS_EX_TOOLWINDOW);
   HWND owner = nullptr;
@@ -111,7 +112,7 @@ int TForm::ShowModal() {
   std::vector<HWND> disabled = TApplication::DisableTaskWindows(Handle());
   modal_ = true;
   modal_result_ = mrNone;
-  ScopeExit restore([&] {
+  TScopeExit restore([&] {
     // The other windows are enabled before this one hides, so the activation returns to them.
     TApplication::EnableWindows(disabled);
     ::ShowWindow(Handle(), SW_HIDE);
@@ -180,7 +181,7 @@ TWheelRoute TForm::RouteMouseWheel(WPARAM wp, LPARAM lp) {
   const HWND focus = ::GetFocus();
   if (!focus || (focus != Handle() && !::IsChild(Handle(), focus))) return TWheelRoute::Handed;
   handing_wheel_ = true;
-  const ScopeExit done([this] { handing_wheel_ = false; });
+  const TScopeExit done([this] { handing_wheel_ = false; });
   ::SendMessageW(focus, WM_MOUSEWHEEL, wp, lp);
   return TWheelRoute::Handed;
 }

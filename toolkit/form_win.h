@@ -90,5 +90,5 @@ private:
   int modal_result_ = mrNone;
   HWND active_control_ = nullptr;
   LPCWSTR cursor_ = nullptr;
-  UniqueWindow tooltip_;
+  TUniqueWindow tooltip_;
 };

@@ -7,20 +7,20 @@
 #include <utility>
 
 template <class Traits>
-class UniqueHandle {
+class TUniqueHandle {
 public:
   using Type = typename Traits::Type;
 
-  UniqueHandle() noexcept = default;
-  explicit UniqueHandle(Type h) noexcept : h_(h) {}
-  UniqueHandle(UniqueHandle&& other) noexcept : h_(other.Release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+  TUniqueHandle() noexcept = default;
+  explicit TUniqueHandle(Type h) noexcept : h_(h) {}
+  TUniqueHandle(TUniqueHandle&& other) noexcept : h_(other.Release()) {}
+  TUniqueHandle& operator=(TUniqueHandle&& other) noexcept {
     if (this != &other) Reset(other.Release());
     return *this;
   }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { Reset(); }
+  TUniqueHandle(const TUniqueHandle&) = delete;
+  TUniqueHandle& operator=(const TUniqueHandle&) = delete;
+  ~TUniqueHandle() { Reset(); }
 
   Type Get() const noexcept { return h_; }
   explicit operator bool() const noexcept { return h_ != Traits::Invalid(); }
@@ -40,51 +40,51 @@ private:
   Type h_ = Traits::Invalid();
 };
 
-struct KernelHandleTraits {
+struct TKernelHandleTraits {
   using Type = HANDLE;
   static Type Invalid() noexcept { return nullptr; }
   static void Close(Type h) noexcept { ::CloseHandle(h); }
 };
-struct FileHandleTraits {
+struct TFileHandleTraits {
   using Type = HANDLE;
   static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
   static void Close(Type h) noexcept { ::CloseHandle(h); }
 };
-struct WindowHandleTraits {
+struct TWindowHandleTraits {
   using Type = HWND;
   static Type Invalid() noexcept { return nullptr; }
   static void Close(Type h) noexcept { ::DestroyWindow(h); }
 };
-struct GdiHandleTraits {
+struct TGdiHandleTraits {
   using Type = HGDIOBJ;
   static Type Invalid() noexcept { return nullptr; }
   static void Close(Type h) noexcept { ::DeleteObject(h); }
 };
-struct IconHandleTraits {
+struct TIconHandleTraits {
   using Type = HICON;
   static Type Invalid() noexcept { return nullptr; }
   static void Close(Type h) noexcept { ::DestroyIcon(h); }
 };
-struct SocketHandleTraits {
+struct TSocketHandleTraits {
   using Type = SOCKET;
   static Type Invalid() noexcept { return INVALID_SOCKET; }
   static void Close(Type h) noexcept { ::closesocket(h); }
 };
 
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
-using UniqueFile = UniqueHandle<FileHandleTraits>;
-using UniqueWindow = UniqueHandle<WindowHandleTraits>;
-using UniqueGdiObject = UniqueHandle<GdiHandleTraits>;
-using UniqueIcon = UniqueHandle<IconHandleTraits>;
-using UniqueSocket = UniqueHandle<SocketHandleTraits>;
+using TUniqueKernelHandle = TUniqueHandle<TKernelHandleTraits>;
+using TUniqueFile = TUniqueHandle<TFileHandleTraits>;
+using TUniqueWindow = TUniqueHandle<TWindowHandleTraits>;
+using TUniqueGdiObject = TUniqueHandle<TGdiHandleTraits>;
+using TUniqueIcon = TUniqueHandle<TIconHandleTraits>;
+using TUniqueSocket = TUniqueHandle<TSocketHandleTraits>;
 
 // A GDI object of a known kind (HFONT, HBITMAP, HBRUSH, ...).
 template <class T>
-struct TypedGdiTraits {
+struct TTypedGdiTraits {
   using Type = T;
   static Type Invalid() noexcept { return nullptr; }
   static void Close(Type h) noexcept { ::DeleteObject(h); }
 };
-using UniqueFont = UniqueHandle<TypedGdiTraits<HFONT>>;
-using UniqueBitmap = UniqueHandle<TypedGdiTraits<HBITMAP>>;
-using UniqueBrush = UniqueHandle<TypedGdiTraits<HBRUSH>>;
+using TUniqueFont = TUniqueHandle<TTypedGdiTraits<HFONT>>;
+using TUniqueBitmap = TUniqueHandle<TTypedGdiTraits<HBITMAP>>;
+using TUniqueBrush = TUniqueHandle<TTypedGdiTraits<HBRUSH>>;

@@ -4,12 +4,12 @@
 #include <utility>
 
 template <class F>
-class ScopeExit {
+class TScopeExit {
 public:
-  explicit ScopeExit(F f) : f_(std::move(f)) {}
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-  ~ScopeExit() { f_(); }
+  explicit TScopeExit(F f) : f_(std::move(f)) {}
+  TScopeExit(const TScopeExit&) = delete;
+  TScopeExit& operator=(const TScopeExit&) = delete;
+  ~TScopeExit() { f_(); }
 
 private:
   F f_;

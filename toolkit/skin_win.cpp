@@ -5,17 +5,17 @@ std::function<bool()> HighContrastQueryOverride;
 
 namespace {
 
-const SkinColors kForm{RGB(240, 240, 240), RGB(220, 220, 220), RGB(0, 0, 0), RGB(240, 240, 240), RGB(220, 220, 220),
+const TSkinColors kForm{RGB(240, 240, 240), RGB(220, 220, 220), RGB(0, 0, 0), RGB(240, 240, 240), RGB(220, 220, 220),
                        RGB(240, 240, 240), RGB(220, 220, 220), RGB(220, 220, 220), RGB(131, 131, 131)};
-const SkinColors kEdit{RGB(255, 255, 255), RGB(171, 173, 179), RGB(0, 0, 0), RGB(255, 255, 255), RGB(126, 180, 234),
+const TSkinColors kEdit{RGB(255, 255, 255), RGB(171, 173, 179), RGB(0, 0, 0), RGB(255, 255, 255), RGB(126, 180, 234),
                        RGB(255, 255, 255), RGB(86, 157, 229), RGB(0, 120, 215), RGB(131, 131, 131)};
-const SkinColors kButton{RGB(225, 225, 225), RGB(173, 173, 173), RGB(0, 0, 0), RGB(229, 241, 251), RGB(0, 120, 215),
+const TSkinColors kButton{RGB(225, 225, 225), RGB(173, 173, 173), RGB(0, 0, 0), RGB(229, 241, 251), RGB(0, 120, 215),
                          RGB(204, 228, 247), RGB(0, 84, 153), RGB(0, 120, 215), RGB(131, 131, 131)};
-const SkinColors kPanel{RGB(240, 240, 240), RGB(240, 240, 240), RGB(0, 0, 0), RGB(240, 240, 240), RGB(240, 240, 240),
+const TSkinColors kPanel{RGB(240, 240, 240), RGB(240, 240, 240), RGB(0, 0, 0), RGB(240, 240, 240), RGB(240, 240, 240),
                         RGB(240, 240, 240), RGB(240, 240, 240), RGB(240, 240, 240), RGB(131, 131, 131)};
-const SkinColors kGroupBox{RGB(240, 240, 240), RGB(213, 223, 229), RGB(0, 0, 0), RGB(240, 240, 240), RGB(213, 223, 229),
+const TSkinColors kGroupBox{RGB(240, 240, 240), RGB(213, 223, 229), RGB(0, 0, 0), RGB(240, 240, 240), RGB(213, 223, 229),
                            RGB(240, 240, 240), RGB(213, 223, 229), RGB(213, 223, 229), RGB(131, 131, 131)};
-const SkinColors kSpeedButton{RGB(240, 240, 240), RGB(240, 240, 240), RGB(64, 64, 64), RGB(229, 241, 251), RGB(0, 120, 215),
+const TSkinColors kSpeedButton{RGB(240, 240, 240), RGB(240, 240, 240), RGB(64, 64, 64), RGB(229, 241, 251), RGB(0, 120, 215),
                               RGB(204, 228, 247), RGB(0, 84, 153), RGB(0, 120, 215), RGB(170, 170, 170)};
 
 bool SystemHighContrast() {
@@ -29,14 +29,14 @@ bool SystemHighContrast() {
 int high_contrast = -1;
 
 // Read at every use, so a new colour scheme shows at the next paint.
-SkinColors SystemColors(SkinSection section) {
-  const bool field = section == SkinSection::Edit;
+TSkinColors SystemColors(TSkinSection section) {
+  const bool field = section == TSkinSection::Edit;
   const COLORREF face = ::GetSysColor(field ? COLOR_WINDOW : COLOR_BTNFACE);
   const COLORREF text = ::GetSysColor(field ? COLOR_WINDOWTEXT : COLOR_BTNTEXT);
   const COLORREF hot = ::GetSysColor(COLOR_HOTLIGHT), focus = ::GetSysColor(COLOR_HIGHLIGHT);
   // The spin buttons stay flat: a frame only under the pointer or held down.
-  const COLORREF border = section == SkinSection::SpeedButtonSmall ? face : text;
-  return SkinColors{face, border, text, face, hot, face, focus, focus, ::GetSysColor(COLOR_GRAYTEXT)};
+  const COLORREF border = section == TSkinSection::SpeedButtonSmall ? face : text;
+  return TSkinColors{face, border, text, face, hot, face, focus, focus, ::GetSysColor(COLOR_GRAYTEXT)};
 }
 
 }  // namespace
@@ -52,22 +52,22 @@ bool RefreshHighContrast() {
   return before != high_contrast;
 }
 
-SkinColors Skin(SkinSection section) {
+TSkinColors Skin(TSkinSection section) {
   if (HighContrast()) return SystemColors(section);
   switch (section) {
-    case SkinSection::Edit: return kEdit;
-    case SkinSection::Button: return kButton;
-    case SkinSection::Panel: return kPanel;
-    case SkinSection::GroupBox: return kGroupBox;
-    case SkinSection::SpeedButtonSmall: return kSpeedButton;
-    case SkinSection::Form: break;
+    case TSkinSection::Edit: return kEdit;
+    case TSkinSection::Button: return kButton;
+    case TSkinSection::Panel: return kPanel;
+    case TSkinSection::GroupBox: return kGroupBox;
+    case TSkinSection::SpeedButtonSmall: return kSpeedButton;
+    case TSkinSection::Form: break;
   }
   return kForm;
 }
 
 COLORREF SkinFontColor() { return HighContrast() ? ::GetSysColor(COLOR_BTNTEXT) : kForm.text; }
 
-COLORREF SkinTextColor(SkinSection section, COLORREF font_color) {
+COLORREF SkinTextColor(TSkinSection section, COLORREF font_color) {
   if (HighContrast()) return Skin(section).text;
   return font_color == CLR_INVALID ? ::GetSysColor(COLOR_WINDOWTEXT) : font_color;
 }

@@ -6,24 +6,24 @@
 
 #include <functional>
 
-enum class SkinSection { Form, Edit, Button, Panel, GroupBox, SpeedButtonSmall };
+enum class TSkinSection { Form, Edit, Button, Panel, GroupBox, SpeedButtonSmall };
 
-struct SkinColors {
+struct TSkinColors {
   COLORREF face;           // background
   COLORREF border;         // frame line
   COLORREF text;           // font colour
-  COLORREF hotFace;        // under the pointer
-  COLORREF hotBorder;
-  COLORREF pressedFace;    // held down
-  COLORREF pressedBorder;
-  COLORREF focusBorder;    // has the keyboard focus
-  COLORREF disabledText;
+  COLORREF hot_face;        // under the pointer
+  COLORREF hot_border;
+  COLORREF pressed_face;    // held down
+  COLORREF pressed_border;
+  COLORREF focus_border;    // has the keyboard focus
+  COLORREF disabled_text;
 };
 
 // The colours of a section: the skin's own, or in high contrast the system's (window and window
 // text for fields, button face and button text elsewhere, hot light under the pointer,
 // highlight for the focus and for a pressed button, grey text when disabled).
-SkinColors Skin(SkinSection section);
+TSkinColors Skin(TSkinSection section);
 
 // Whether Windows asks for high contrast (SPI_GETHIGHCONTRAST, HCF_HIGHCONTRASTON). Read on
 // first use and again by RefreshHighContrast, which the forms call when the system's colours or
@@ -38,7 +38,7 @@ extern std::function<bool()> HighContrastQueryOverride;
 COLORREF SkinFontColor();
 // The colour a control of section draws its text in: its font's colour (CLR_INVALID: the
 // system's window text) with the skin, the section's system text colour in high contrast.
-COLORREF SkinTextColor(SkinSection section, COLORREF font_color);
+COLORREF SkinTextColor(TSkinSection section, COLORREF font_color);
 
 // Fills r with c.
 void FillSolid(HDC dc, const RECT& r, COLORREF c);

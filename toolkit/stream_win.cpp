@@ -9,10 +9,10 @@ namespace {
 // The largest transfer handed to the system in one request; files below 2 GiB take one.
 constexpr std::size_t kMaxRequest = 0x80000000u;
 
-std::u16string FileMessage(std::u16string_view sentence, std::wstring_view fullPath, std::u16string_view reason) {
+std::u16string FileMessage(std::u16string_view sentence, std::wstring_view full_path, std::u16string_view reason) {
   std::u16string message(sentence);
   message += u" \"";
-  message += U16(fullPath);
+  message += U16(full_path);
   message += u"\". ";
   message += reason;
   return message;
@@ -28,11 +28,11 @@ bool StartsWith(const std::wstring& s, std::wstring_view prefix) {
 
 }  // namespace
 
-EFCreateError::EFCreateError(std::wstring_view fullPath, std::u16string_view reason)
-    : EStreamError(FileMessage(u"Cannot create file", fullPath, reason)) {}
+EFCreateError::EFCreateError(std::wstring_view full_path, std::u16string_view reason)
+    : EStreamError(FileMessage(u"Cannot create file", full_path, reason)) {}
 
-EFOpenError::EFOpenError(std::wstring_view fullPath, std::u16string_view reason)
-    : EStreamError(FileMessage(u"Cannot open file", fullPath, reason)) {}
+EFOpenError::EFOpenError(std::wstring_view full_path, std::u16string_view reason)
+    : EStreamError(FileMessage(u"Cannot open file", full_path, reason)) {}
 
 EReadError::EReadError() : EStreamError(u"Stream read error") {}
 
@@ -79,24 +79,24 @@ std::wstring FullPathName(const std::wstring& fileName) {
   return fileName;
 }
 
-std::wstring OpenablePathName(const std::wstring& fileName, const std::wstring& fullName) {
-  if (fullName.size() < MAX_PATH || StartsWith(fullName, L"\\\\?\\") || StartsWith(fullName, L"\\\\.\\")) {
+std::wstring OpenablePathName(const std::wstring& fileName, const std::wstring& full_name) {
+  if (full_name.size() < MAX_PATH || StartsWith(full_name, L"\\\\?\\") || StartsWith(full_name, L"\\\\.\\")) {
     return fileName;
   }
-  if (StartsWith(fullName, L"\\\\")) {
-    return L"\\\\?\\UNC\\" + fullName.substr(2);
+  if (StartsWith(full_name, L"\\\\")) {
+    return L"\\\\?\\UNC\\" + full_name.substr(2);
   }
-  return L"\\\\?\\" + fullName;
+  return L"\\\\?\\" + full_name;
 }
 
 TFileStream::TFileStream(const std::wstring& fileName, DWORD access, DWORD share, DWORD disposition)
-    : fullName_(FullPathName(fileName)) {
-  const std::wstring openName = OpenablePathName(fileName, fullName_);
-  file_.Reset(::CreateFileW(openName.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    : full_name_(FullPathName(fileName)) {
+  const std::wstring open_name = OpenablePathName(fileName, full_name_);
+  file_.Reset(::CreateFileW(open_name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file_) {
     const std::u16string reason = SystemErrorText(::GetLastError());
-    if (MayCreate(disposition)) throw EFCreateError(fullName_, reason);
-    throw EFOpenError(fullName_, reason);
+    if (MayCreate(disposition)) throw EFCreateError(full_name_, reason);
+    throw EFOpenError(full_name_, reason);
   }
 }
 

@@ -22,14 +22,14 @@ public:
 // "Cannot create file "<full path>". <reason>".
 class EFCreateError : public EStreamError {
 public:
-  EFCreateError(std::wstring_view fullPath, std::u16string_view reason);
+  EFCreateError(std::wstring_view full_path, std::u16string_view reason);
 };
 
 // A file could not be opened (or, for the string list, not read):
 // "Cannot open file "<full path>". <reason>".
 class EFOpenError : public EStreamError {
 public:
-  EFOpenError(std::wstring_view fullPath, std::u16string_view reason);
+  EFOpenError(std::wstring_view full_path, std::u16string_view reason);
 };
 
 // Fewer bytes were read than asked for: "Stream read error", or a message of its own.
@@ -85,7 +85,7 @@ public:
   TFileStream(const std::wstring& fileName, DWORD access, DWORD share, DWORD disposition);
 
   // The file name expanded to a full path, as the failure messages quote it.
-  const std::wstring& FullName() const noexcept { return fullName_; }
+  const std::wstring& FullName() const noexcept { return full_name_; }
   HANDLE Handle() const noexcept { return file_.Get(); }
 
   std::size_t Read(void* buffer, std::size_t count) override;
@@ -94,8 +94,8 @@ public:
   std::int64_t Size() override;
 
 private:
-  UniqueFile file_;
-  std::wstring fullName_;
+  TUniqueFile file_;
+  std::wstring full_name_;
 };
 
 // fileName expanded by GetFullPathNameW (a relative name against the current directory), or
@@ -104,4 +104,4 @@ std::wstring FullPathName(const std::wstring& fileName);
 
 // The name to hand to CreateFileW for a file: fileName itself while its full path fits the plain
 // form, else the full path in the "\\?\" form ("\\?\UNC\" for a network path).
-std::wstring OpenablePathName(const std::wstring& fileName, const std::wstring& fullName);
+std::wstring OpenablePathName(const std::wstring& fileName, const std::wstring& full_name);

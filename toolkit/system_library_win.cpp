@@ -18,15 +18,15 @@ std::u16string SystemLibraryFailure(const wchar_t* name, DWORD code) {
 
 namespace {
 
-CommonControlsApi LoadCommonControls() {
+TCommonControlsApi LoadCommonControls() {
   const wchar_t kName[] = L"comctl32.dll";
   const HMODULE module = LoadSystemLibrary(kName);
   if (!module) throw Exception(SystemLibraryFailure(kName, ::GetLastError()));
-  const CommonControlsApi api{
-      SystemFunction<decltype(CommonControlsApi::InitCommonControlsEx)>(module, "InitCommonControlsEx"),
-      SystemFunction<decltype(CommonControlsApi::SetWindowSubclass)>(module, "SetWindowSubclass"),
-      SystemFunction<decltype(CommonControlsApi::RemoveWindowSubclass)>(module, "RemoveWindowSubclass"),
-      SystemFunction<decltype(CommonControlsApi::DefSubclassProc)>(module, "DefSubclassProc"),
+  const TCommonControlsApi api{
+      SystemFunction<decltype(TCommonControlsApi::InitCommonControlsEx)>(module, "InitCommonControlsEx"),
+      SystemFunction<decltype(TCommonControlsApi::SetWindowSubclass)>(module, "SetWindowSubclass"),
+      SystemFunction<decltype(TCommonControlsApi::RemoveWindowSubclass)>(module, "RemoveWindowSubclass"),
+      SystemFunction<decltype(TCommonControlsApi::DefSubclassProc)>(module, "DefSubclassProc"),
   };
   if (!api.InitCommonControlsEx || !api.SetWindowSubclass || !api.RemoveWindowSubclass || !api.DefSubclassProc) {
     throw Exception(SystemLibraryFailure(kName, ERROR_PROC_NOT_FOUND));
@@ -36,7 +36,7 @@ CommonControlsApi LoadCommonControls() {
 
 }  // namespace
 
-const CommonControlsApi& CommonControls() {
-  static const CommonControlsApi api = LoadCommonControls();
+const TCommonControlsApi& CommonControls() {
+  static const TCommonControlsApi api = LoadCommonControls();
   return api;
 }

@@ -24,7 +24,7 @@ std::u16string SystemLibraryFailure(const wchar_t* name, DWORD code);
 
 // The functions of comctl32.dll the toolkit uses. The program's manifest asks for version 6,
 // which the loader takes from the system's side-by-side store.
-struct CommonControlsApi {
+struct TCommonControlsApi {
   decltype(&::InitCommonControlsEx) InitCommonControlsEx;
   decltype(&::SetWindowSubclass) SetWindowSubclass;
   decltype(&::RemoveWindowSubclass) RemoveWindowSubclass;
@@ -33,4 +33,4 @@ struct CommonControlsApi {
 
 // comctl32's functions, loaded at the first call and kept. Throws Exception when the DLL or one of
 // the functions is missing; every later call then tries again.
-const CommonControlsApi& CommonControls();
+const TCommonControlsApi& CommonControls();

@@ -1,4 +1,4 @@
-// Small conversions between the program's UTF-16 text and byte strings.
+// UTF-8 is converted by hand, without a system call, with U+FFFD for every broken sequence.
 #include "toolkit/text.h"
 
 #include <cstdint>

@@ -1,5 +1,5 @@
-// A worker thread object: created suspended, runs Execute, then hands its completion handler to
-// the GUI thread and waits until it has run.
+// The completion handler runs through TApplication::Synchronize; a failure of the body is kept in
+// FatalException, a failure of the handler is reported on the GUI thread.
 #include "toolkit/thread_win.h"
 
 #include "toolkit/application_win.h"

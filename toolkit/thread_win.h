@@ -35,7 +35,7 @@ protected:
 private:
   static DWORD WINAPI ThreadProc(void* self);
 
-  UniqueKernelHandle handle_;
+  TUniqueKernelHandle handle_;
 };
 
 class EThread : public Exception {

@@ -1,4 +1,4 @@
-// A window timer: ticks every Interval milliseconds while it is enabled and has a handler.
+// Each timer has a message-only window of its own that receives its ticks.
 #include "toolkit/timer_win.h"
 
 #include "toolkit/exception.h"

@@ -13,7 +13,6 @@ public:
 
   bool Enabled() const noexcept { return enabled_; }
   UINT Interval() const noexcept { return interval_; }
-  const TNotifyEvent& OnTimer() const noexcept { return on_timer_; }
 
   // A change of any of the three stops the count and, when the interval is not 0, the timer is
   // enabled and has a handler, starts a fresh count of the full interval. Setting the value the
@@ -31,7 +30,7 @@ private:
   void Update();
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
-  UniqueWindow window_;  // a hidden window of its own receives the ticks
+  TUniqueWindow window_;  // a hidden window of its own receives the ticks
   bool enabled_ = true;
   UINT interval_ = 1000;
   TNotifyEvent on_timer_;

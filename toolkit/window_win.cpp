@@ -1,4 +1,5 @@
-// Windowed and windowless controls: the base classes every window of the program stands on.
+// Every window the toolkit creates is dispatched through one procedure that reports its
+// failures; windowless controls are painted and pressed by the container they stand in.
 #include "toolkit/window_win.h"
 
 #include <commctrl.h>
@@ -63,8 +64,8 @@ RECT ScaleRect(const TRect96& r, UINT dpi) {
   return RECT{ScaleTo(r.x, dpi), ScaleTo(r.y, dpi), ScaleTo(r.x + r.width, dpi), ScaleTo(r.y + r.height, dpi)};
 }
 
-UniqueFont CreateFontFor(const TFontSpec& font, UINT dpi) {
-  UniqueFont handle(::CreateFontW(-ScaleTo(font.height, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
+TUniqueFont CreateFontFor(const TFontSpec& font, UINT dpi) {
+  TUniqueFont handle(::CreateFontW(-ScaleTo(font.height, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
                                   font.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                   CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.face));
   if (!handle) throw std::bad_alloc();
@@ -77,7 +78,6 @@ UniqueFont CreateFontFor(const TFontSpec& font, UINT dpi) {
 TWinControl::~TWinControl() {
   if (parent_) Unregister(parent_->children_, this);
   if (handle_) {
-    destroying_ = true;
     ::DestroyWindow(handle_);
   }
 }
@@ -102,7 +102,7 @@ void TWinControl::SetFont(const TFontSpec& font) {
 }
 
 void TWinControl::ApplyFont() {
-  UniqueFont font = CreateFontFor(font_spec_, dpi_);
+  TUniqueFont font = CreateFontFor(font_spec_, dpi_);
   ::SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   font_ = std::move(font);
 }
@@ -366,7 +366,7 @@ void TContainer::Paint() {
   RECT client;
   ::GetClientRect(Handle(), &client);
   // Painted off screen first, so transparent labels over a background never flicker.
-  const UniqueBitmap bitmap(
+  const TUniqueBitmap bitmap(
       ::CreateCompatibleBitmap(paint.Get(), std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
   if (!bitmap) throw EOutOfResources(u"Cannot create a bitmap");
   const TMemoryDC mem(paint.Get(), bitmap.Get());

@@ -57,7 +57,7 @@ inline constexpr TFontSpec kTahoma8Bold{L"Tahoma", 11, true};
 inline constexpr TFontSpec kTahoma10{L"Tahoma", 13};
 inline constexpr TFontSpec kTahoma10Bold{L"Tahoma", 13, true};
 
-UniqueFont CreateFontFor(const TFontSpec& font, UINT dpi);
+TUniqueFont CreateFontFor(const TFontSpec& font, UINT dpi);
 
 // Asks for WM_MOUSELEAVE when the pointer leaves hwnd, so hot looks can be switched off.
 void TrackPointerLeave(HWND hwnd);
@@ -163,7 +163,7 @@ protected:
 
   // Hooks of the window at the top of a tree of controls, which a form fills in. By default each
   // passes the call on to the parent.
-  // control, this one or one below it, has received the keyboard focus.
+  // The keyboard focus has moved to control, this window or one below it.
   virtual void FocusReceived(TWinControl* control);
   // A wheel turn reached this window or one below it.
   virtual TWheelRoute RouteMouseWheel(WPARAM wp, LPARAM lp);
@@ -183,11 +183,10 @@ private:
   TRect96 bounds_;
   UINT dpi_ = 96;
   TFontSpec font_spec_;
-  UniqueFont font_;
+  TUniqueFont font_;
   std::wstring accessible_name_;
   bool annotated_ = false;
   bool subclassed_ = false;
-  bool destroying_ = false;
 };
 
 // A control without a window of its own (a label, a picture), painted by its container and told
@@ -237,10 +236,10 @@ private:
 class TContainer : public TWinControl {
 public:
   void ApplyDpi(UINT dpi) override;
-  SkinSection Section() const noexcept { return section_; }
+  TSkinSection Section() const noexcept { return section_; }
 
 protected:
-  explicit TContainer(SkinSection section) : section_(section) {}
+  explicit TContainer(TSkinSection section) : section_(section) {}
   // The windowless control held down with the mouse, if any.
   TGraphicControl* PressedGraphic() const noexcept { return pressed_; }
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -259,7 +258,7 @@ protected:
   // Ends the press of the windowless control held down, if any, without a click.
   void CancelPress();
 
-  SkinSection section_;
+  TSkinSection section_;
   std::vector<TWinControl*> children_;
   std::vector<TGraphicControl*> graphics_;
   TGraphicControl* hot_ = nullptr;

@@ -260,7 +260,7 @@ COLORREF PixelAt(HBITMAP bitmap, int x, int y, UINT dpi) {
 TEST(AboutPicture, IsA24BitDibOfTheWindowsSizeWithABlueBandAndLightBelow) {
   for (UINT dpi : {96u, 144u}) {
     SCOPED_TRACE(dpi);
-    const UniqueBitmap picture = DrawAboutPicture(dpi);
+    const TUniqueBitmap picture = DrawAboutPicture(dpi);
     DIBSECTION dib{};
     ASSERT_EQ(GetObjectW(picture.Get(), sizeof dib, &dib), static_cast<int>(sizeof dib)) << "a DIB section";
     EXPECT_EQ(dib.dsBm.bmWidth, ScaleTo(500, dpi));

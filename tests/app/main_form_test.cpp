@@ -423,7 +423,7 @@ TEST_F(MainFormTest, EveryFocusableControlOfTheThreeWindowsHasAName) {
     annotated[hwnd] = name;
     return true;
   };
-  const ScopeExit reset([] { AnnotateAccessibleNameOverride = nullptr; });
+  const TScopeExit reset([] { AnnotateAccessibleNameOverride = nullptr; });
   form.reset();
   TMainForm main;
   TFormOpenFile file;
@@ -521,7 +521,7 @@ TEST_F(MainFormTest, HighContrastDrawsEverythingInTheSystemColoursAndNothingElse
                            RGB(250, 250, 250), RGB(255, 255, 0),   RGB(26, 235, 255)};
   COLORREF saved[std::size(roles)];
   for (std::size_t i = 0; i < std::size(roles); ++i) saved[i] = GetSysColor(roles[i]);
-  const ScopeExit restore([&] {
+  const TScopeExit restore([&] {
     HighContrastQueryOverride = nullptr;
     SetSysColors(static_cast<int>(std::size(roles)), roles, saved);
     RefreshHighContrast();

@@ -61,7 +61,7 @@ inline bool FileExists(const std::wstring& path) { return GetFileAttributesW(pat
 // All the bytes of a file, however many.
 inline std::string ReadWhole(const std::wstring& path) {
   std::string bytes;
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  TUniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   EXPECT_TRUE(file) << "cannot open for the check";
   char piece[1 << 16];
   DWORD n = 0;

@@ -153,7 +153,7 @@ TEST_F(DownloadTest, TheOldListIsEmptiedAndHeldBeforeTheRequestGoesOut) {
     if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
       size_at_request = (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     }
-    UniqueFile other(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    TUniqueFile other(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, 0, nullptr));
     open_error = other ? 0 : GetLastError();
     c.Send("HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\nnope");
@@ -183,7 +183,7 @@ TEST_F(DownloadTest, EveryWayTheDownloadEndsSetsTheFlag) {
     bool requests;              // the request went out
     std::string endless = {};  // sent again and again after the reply until the client has gone
   };
-  UniqueFile held;
+  TUniqueFile held;
   const std::string over = ShortLines(3 * 65536);  // 3 MiB
   const std::string limit = over.substr(0, MaxBodyLength);
   std::string chunks;
@@ -423,7 +423,7 @@ private:
 TEST_F(DownloadTest, TheCompletionRunsInTheMiddleOfALongGeneration) {
   TMainForm form;
   form.TimerReklamUpdate.SetEnabled(false);
-  UniqueKernelHandle generating(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  TUniqueKernelHandle generating(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   GatedSlowSource source(generating.Get());
   LoopbackServer server([&](LoopbackServer::Connection& c) {
     WaitForSingleObject(generating.Get(), 15000);

@@ -119,7 +119,7 @@ TEST(HttpWinsock, ResolverAsksForIPv4) {
 TEST(HttpWinsock, ClosingRule) {
   for (const bool asksClose : {true, false}) {
     SCOPED_TRACE(asksClose);
-    UniqueKernelHandle ended(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    TUniqueKernelHandle ended(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     const std::string reply = std::string("HTTP/1.1 200 OK\r\n") + (asksClose ? "Connection: close\r\n" : "") +
                               "Content-Length: 2\r\n\r\nhi";
     LoopbackServer server([&](LoopbackServer::Connection& c) {
@@ -170,7 +170,7 @@ TEST(HttpWinsock, RepliesNobodyReadsEndTheConnectionAtOnce) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    UniqueKernelHandle gone(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    TUniqueKernelHandle gone(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::atomic<std::uint64_t> sent{0};
     LoopbackServer server([&](LoopbackServer::Connection& connection) {
       std::string block;
@@ -225,7 +225,7 @@ TEST(HttpWinsock, HugeLengthShortBodyIntoAFile) {
   LoopbackServer server(Replies("HTTP/1.1 200 OK\r\nContent-Length: 2147483648\r\n\r\nfirst line\r\n"));
   {
     SetLastError(0xdeadbeef);
-    UniqueFile file(CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    TUniqueFile file(CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(file) << GetLastError();
     FileSink sink(file.Get());
     EXPECT_EQ(Get(server.Url(), &sink).error, "Connection Closed Gracefully.");
@@ -237,13 +237,13 @@ TEST(HttpWinsock, HugeLengthShortBodyIntoAFile) {
 }
 
 TEST(HttpWinsock, SilentServerKeepsTheCallWaitingUntilItCloses) {
-  UniqueKernelHandle requested(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  TUniqueKernelHandle requested(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  TUniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   LoopbackServer server([&](LoopbackServer::Connection&) {
     SetEvent(requested.Get());
     WaitForSingleObject(release.Get(), INFINITE);  // then the server's close ends the client's wait
   });
-  UniqueKernelHandle returned(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  TUniqueKernelHandle returned(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   GetResult r;
   std::thread caller([&] {
     r = Get(server.Url());

@@ -20,7 +20,7 @@ public:
   // stopped, so a script that floods the client never outlives the test.
   class Connection {
   public:
-    Connection(UniqueSocket& s, const std::atomic<bool>& stopping) : s_(s), stopping_(stopping) {}
+    Connection(TUniqueSocket& s, const std::atomic<bool>& stopping) : s_(s), stopping_(stopping) {}
     // False when the client has gone or the server stops.
     bool Send(std::string_view bytes) {
       while (!bytes.empty()) {
@@ -55,7 +55,7 @@ public:
       }
       return false;
     }
-    UniqueSocket& s_;
+    TUniqueSocket& s_;
     const std::atomic<bool>& stopping_;
   };
   using Script = std::function<void(Connection& client)>;
@@ -108,7 +108,7 @@ private:
     getsockname(listener_.Get(), reinterpret_cast<sockaddr*>(&a), &length);
     port_ = ntohs(family_ == AF_INET6 ? reinterpret_cast<sockaddr_in6&>(a).sin6_port : reinterpret_cast<sockaddr_in&>(a).sin_port);
     SetEvent(listening_.Get());
-    UniqueSocket client(accept(listener_.Get(), nullptr, nullptr));
+    TUniqueSocket client(accept(listener_.Get(), nullptr, nullptr));
     if (!client) return;
     char b[4096];
     while (head_.find("\r\n\r\n") == std::string::npos) {
@@ -124,8 +124,8 @@ private:
 
   Script script_;
   int family_;
-  UniqueKernelHandle listening_;
-  UniqueSocket listener_;
+  TUniqueKernelHandle listening_;
+  TUniqueSocket listener_;
   std::atomic<bool> stopping_{false};
   std::uint16_t port_ = 0;
   std::string head_;

@@ -27,7 +27,7 @@ using Lines = std::vector<std::wstring>;
 
 // True when nothing else holds the file open: an exclusive open succeeds.
 bool IsClosed(const std::wstring& path) {
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  TUniqueFile file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   return static_cast<bool>(file);
 }
 
@@ -37,12 +37,12 @@ TLineList ListOf(const Lines& lines) {
   return list;
 }
 
-std::wstring CreateMessage(const std::wstring& fullPath, DWORD code) {
-  return L"Cannot create file \"" + fullPath + L"\". " + Wide(SystemErrorText(code));
+std::wstring CreateMessage(const std::wstring& full_path, DWORD code) {
+  return L"Cannot create file \"" + full_path + L"\". " + Wide(SystemErrorText(code));
 }
 
-std::wstring OpenMessage(const std::wstring& fullPath, DWORD code) {
-  return L"Cannot open file \"" + fullPath + L"\". " + Wide(SystemErrorText(code));
+std::wstring OpenMessage(const std::wstring& full_path, DWORD code) {
+  return L"Cannot open file \"" + full_path + L"\". " + Wide(SystemErrorText(code));
 }
 
 // The whole file, however long (ReadBytes stops at 64 KiB).
@@ -373,7 +373,7 @@ TEST_F(LineListFile, SeparatorsInsideLinesComeBackAsMoreLines) {
 TEST_F(LineListFile, SavingAFileHeldOpenFailsAndKeepsIt) {
   const std::wstring path = Path(L"held.txt");
   WriteBytes(path, "kept\r\n");
-  UniqueFile other(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  TUniqueFile other(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(other);
   EXPECT_EQ(MessageOf<EFCreateError>([&] { ListOf({L"x"}).SaveToFile(path); }),
@@ -391,7 +391,7 @@ TEST_F(LineListFile, SavingIntoAMissingFolderFails) {
 TEST_F(LineListFile, FailedLoadsLeaveTheListUnchanged) {
   const std::wstring held = Path(L"held.txt");
   WriteBytes(held, "x\r\n");
-  UniqueFile writer(CreateFileW(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+  TUniqueFile writer(CreateFileW(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 0, nullptr));
   ASSERT_TRUE(writer);
   struct Case {
@@ -415,7 +415,7 @@ TEST_F(LineListFile, FailedLoadsLeaveTheListUnchanged) {
 TEST_F(LineListFile, OthersMayReadWhileTheListLoads) {
   const std::wstring path = Path(L"shared.txt");
   WriteBytes(path, "a\r\n");
-  UniqueFile reader(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  TUniqueFile reader(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(reader);
   TLineList list;
   list.LoadFromFile(path);
@@ -465,7 +465,7 @@ TEST_F(LineListFile, CyrillicSpacedAndLongPaths) {
 TEST_F(LineListFile, FilesOfTwoGibibytesAreRefused) {
   const std::wstring path = Path(L"huge.txt");
   {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    TUniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(file);
     LARGE_INTEGER size;
     size.QuadPart = 0x80000000LL;

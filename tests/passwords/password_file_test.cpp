@@ -256,12 +256,12 @@ TEST_F(PasswordFileTest, AFileThatCannotBeCreatedFailsWithItsPathAndStaysUnchang
   const std::wstring held = Path(L"held.txt"), read_only = Path(L"read-only.txt");
   WriteBytes(held, "keep\r\n");
   WriteBytes(read_only, "keep\r\n");
-  UniqueFile holder(CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  TUniqueFile holder(CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   SetFileAttributesW(read_only.c_str(), FILE_ATTRIBUTE_READONLY);
-  ScopeExit writable([&] { SetFileAttributesW(read_only.c_str(), FILE_ATTRIBUTE_NORMAL); });
+  TScopeExit writable([&] { SetFileAttributesW(read_only.c_str(), FILE_ATTRIBUTE_NORMAL); });
   // Under Wine as root the system does not refuse writes to a read-only file.
   const bool read_only_enforced =
-      !UniqueFile(CreateFileW(read_only.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+      !TUniqueFile(CreateFileW(read_only.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   struct Case {
     std::wstring path;
     DWORD error;

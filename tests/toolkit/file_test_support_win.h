@@ -60,7 +60,7 @@ protected:
 };
 
 inline std::string ReadBytes(const std::wstring& path) {
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  TUniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   EXPECT_TRUE(file) << "cannot open for the check";
   std::string bytes(1 << 16, '\0');
   DWORD n = 0;
@@ -70,7 +70,7 @@ inline std::string ReadBytes(const std::wstring& path) {
 }
 
 inline void WriteBytes(const std::wstring& path, std::string_view bytes) {
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  TUniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   ASSERT_TRUE(file);
   DWORD n = 0;
   ASSERT_TRUE(WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr));

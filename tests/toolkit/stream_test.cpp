@@ -99,7 +99,7 @@ TEST_F(FileStream, ReadsWritesAndSeeks) {
     EXPECT_EQ(MessageOf<EReadError>([&] { stream.ReadBuffer(rest, 2); }), L"Stream read error");
   }
   // Closed with the stream: an exclusive open succeeds again.
-  UniqueFile again(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  TUniqueFile again(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   EXPECT_TRUE(again);
 }
 
