@@ -68,18 +68,62 @@ function(tarvelin_resources target)
   target_sources(${target} PRIVATE ${rc})
 endfunction()
 
-# tarvelin_library(NAME SOURCES portable... [WINDOWS files...] [LINKS libs...] [SYSTEM libs...])
+# tarvelin_include_root(ROOT PATTERNS...)
+#   An include root in the build tree that holds only the headers the patterns (relative to the
+#   source tree, e.g. "toolkit/*.h") name: for each header a file of the same path below ROOT that
+#   includes the header itself. So "toolkit/form_win.h" is found through a root that holds the
+#   toolkit's headers, and a header of any other folder is not found at all. The files are written
+#   when the build is configured, and again whenever a header is added or removed (the build
+#   checks the folders); an edit of a header needs nothing, as the compiler reads it from the
+#   sources. Files of headers that are gone are removed, so an include of one fails as it should.
+function(tarvelin_include_root root)
+  list(TRANSFORM ARGN PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE patterns)
+  file(GLOB headers CONFIGURE_DEPENDS ${patterns})
+  set(written "")
+  foreach(header IN LISTS headers)
+    file(RELATIVE_PATH path ${PROJECT_SOURCE_DIR} ${header})
+    set(forward ${root}/${path})
+    set(content "// ${path} of the sources, for the include root of its folder (written by the build).\n#include \"${header}\"\n")
+    set(present "")
+    if(EXISTS ${forward})
+      file(READ ${forward} present)
+    endif()
+    # Rewritten only when it changes: a new time stamp would rebuild everything that includes it.
+    if(NOT present STREQUAL content)
+      file(WRITE ${forward} "${content}")
+    endif()
+    list(APPEND written ${forward})
+  endforeach()
+  file(GLOB_RECURSE stale ${root}/*.h)
+  list(REMOVE_ITEM stale ${written} "")
+  if(stale)
+    file(REMOVE ${stale})
+  endif()
+endfunction()
+
+# tarvelin_library(NAME [SOURCES portable...] [WINDOWS files...] [LINKS libs...] [SYSTEM libs...])
 #   The library of one folder of the program: its portable files in every build, its Windows files
-#   and the system libraries they call in Windows builds. LINKS names the program's libraries it
-#   stands on; a library never links one above it, so an include that points up fails to link.
+#   and the system libraries they call in Windows builds; a folder of headers only makes an
+#   interface library. LINKS names the program's libraries it stands on. Its include root
+#   (include/NAME in the build tree) holds its own headers only, and what links it gets that root
+#   with the roots of the libraries below it: a library never links one above it, so an include
+#   that points up fails to build, whether the header has code of its own or not.
 function(tarvelin_library name)
   cmake_parse_arguments(L "" "" "SOURCES;WINDOWS;LINKS;SYSTEM" ${ARGN})
   if(WIN32)
     list(APPEND L_SOURCES ${L_WINDOWS})
   endif()
+  set(root ${PROJECT_BINARY_DIR}/include/${name})
+  tarvelin_include_root(${root} ${name}/*.h)
+  if(NOT L_SOURCES)
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${root})
+    target_link_libraries(${name} INTERFACE ${L_LINKS})
+    return()
+  endif()
   add_library(${name} STATIC ${L_SOURCES})
   tarvelin_defaults(${name})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_include_directories(${name} PUBLIC ${root})
   target_link_libraries(${name} PUBLIC ${L_LINKS})
   if(WIN32)
     target_link_libraries(${name} PUBLIC ${L_SYSTEM})

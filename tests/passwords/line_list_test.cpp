@@ -15,7 +15,7 @@
 #include "passwords/line_list_win.h"
 #include "tests/passwords/allocation_failures.h"
 #include "tests/win_test_support.h"
-#include "toolkit/file_test_support_win.h"
+#include "tests/toolkit/file_test_support_win.h"
 #include "toolkit/system_error_win.h"
 #include "toolkit/wide.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "toolkit/file_test_support_win.h"
+#include "tests/toolkit/file_test_support_win.h"
 #include "toolkit/stream_win.h"
 #include "toolkit/system_error_win.h"
 #include "toolkit/wide.h"
