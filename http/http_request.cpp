@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "http/ascii_case.h"
 #include "http/http_errors.h"
 
 namespace {
@@ -87,11 +88,8 @@ TUrl ParseUrl(std::u16string_view text) {
   TUrl url;
 
   if (const auto p = rest.find(u"://"); p != std::u16string_view::npos) {
-    url.protocol = rest.substr(0, p);
     // Schemes compare without regard to case: kept in lower case, they compare as they are.
-    for (char16_t& c : url.protocol) {
-      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    }
+    url.protocol = LowerAsciiText(rest.substr(0, p));
     rest.remove_prefix(p + 3);
   }
   std::u16string_view query;

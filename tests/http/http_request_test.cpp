@@ -37,6 +37,7 @@ TEST(HttpUrl, Parts) {
       {u"http://h/a b%20", u"http", u"h", u"", false, u"/a b%20"},
       {u"h:80/x", u"", u"h", u"80", false, u"/x"},
       {u"FTP://h/", u"ftp", u"h", u"", false, u"/"},
+      {u"AZ@[://h/", u"az@[", u"h", u"", false, u"/"},  // the letters' bounds, and the signs beside them
       {u"", u"", u"", u"", false, u"/"},
   };
   for (const Case& c : cases) {
