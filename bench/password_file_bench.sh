@@ -3,7 +3,7 @@
 # timed as a whole process beside two peers in the same run: the tr pipeline a Linux user
 # reaches for, and pwgen. The contenders take turns, REPEATS rounds; prints every round, then the
 # medians and ranges, both ratios, and the peak memory beyond the idle process against the size
-# of the file. Last, checks that 10 million passwords complete. Needs the mingw build
+# of the file. Last, checks that ten times COUNT passwords complete. Needs the mingw build
 # (cmake --preset mingw) and Debian's pwgen.
 #   bench/password_file_bench.sh [COUNT] [REPEATS]
 set -euo pipefail
@@ -45,13 +45,23 @@ echo "Tarvelin generation and save: $(summary "$work/inside") s"
 echo "Tarvelin whole process: $(summary "$work/tarvelin") s; the idle process (10 passwords): $(summary "$work/idle") s"
 echo "tr pipeline whole process: $(summary "$work/tr") s"
 echo "pwgen whole process: $(summary "$work/pwgen") s"
-paste "$work/tarvelin" "$work/tr" | awk '{ print $1 / $2 }' > "$work/ratio_tr"
-paste "$work/pwgen" "$work/tarvelin" | awk '{ print $1 / $2 }' > "$work/ratio_pwgen"
-echo "Tarvelin against tr: $(summary "$work/ratio_tr")x slower (per round)"
-echo "Tarvelin against pwgen: $(summary "$work/ratio_pwgen")x faster (per round)"
+# Tarvelin's time against a peer's, per round: "slower" or "faster" by the median, the factor
+# always at least 1, so that a ratio never reads the wrong way round.
+compare() {
+  paste "$work/tarvelin" "$work/$1" | awk '{ print $1 / $2 }' | sort -g | awk -v peer="$1" '
+    { v[NR] = $1 }
+    END {
+      m = v[int((NR + 1) / 2)]
+      if (m >= 1) printf "Tarvelin against %s: %.3fx slower (%.3f to %.3f, per round)\n", peer, m, v[1], v[NR]
+      else printf "Tarvelin against %s: %.3fx faster (%.3f to %.3f, per round)\n", peer, 1 / m, 1 / v[NR], 1 / v[1]
+    }'
+}
+compare tr
+compare pwgen
 awk -v mb="$(median "$work/memory")" -v bytes="$bytes" \
   'BEGIN { printf "peak memory beyond the idle process: %.1f MB, %.2fx the file\n", mb, mb * 1e6 / bytes }'
 
-echo "== Tarvelin, 10000000 passwords"
-/usr/bin/time -f "whole process: %e s, peak resident %M KB" "$run" "$bench" "$work/ten.txt" 10000000 2>&1
+large=$((count * 10))
+echo "== Tarvelin, $large passwords (ten times COUNT)"
+/usr/bin/time -f "whole process: %e s, peak resident %M KB" "$run" "$bench" "$work/ten.txt" "$large" 2>&1
 echo "file: $(stat -c %s "$work/ten.txt") bytes"
