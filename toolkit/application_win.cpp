@@ -71,6 +71,7 @@ TApplication::TApplication() {
   LARGE_INTEGER frequency;
   ::QueryPerformanceFrequency(&frequency);
   ticks_per_ms_ = std::max<LONGLONG>(frequency.QuadPart / 1000, 1);
+  pacer_ = TPassPacer(ticks_per_ms_);
   TSyncQueue& q = Queue();
   {
     std::lock_guard guard(q.lock);
@@ -170,26 +171,15 @@ void TApplication::ResetPassStatistics() noexcept {
   passes_ = 0;
   longest_gap_ = 0;
   longest_pass_ = 0;
-  last_pass_ = last_reading_ = Now();
-  calls_per_reading_ = calls_left_ = 1;
+  last_pass_ = Now();
+  pacer_.Reset(last_pass_);
 }
 
 void TApplication::ProcessMessagesIfDue() {
-  // Reading the clock costs about 0.1 us under Wine, as much as a short password.
-  if (--calls_left_ != 0) return;
-  constexpr std::uint64_t kMaxCallsPerReading = 32;
-  const LONGLONG now = Now();
-  const LONGLONG step = std::max<LONGLONG>(ticks_per_ms_ / 8, 1);
-  const LONGLONG took = now - last_reading_;
-  // Fewer calls at once when they took longer than a step, at most twice as many when shorter.
-  std::uint64_t calls = 2 * std::uint64_t{calls_per_reading_};
-  if (took > 0) calls = std::min(calls, calls_per_reading_ * static_cast<std::uint64_t>(step) / static_cast<std::uint64_t>(took));
-  calls_per_reading_ = calls_left_ = static_cast<std::uint32_t>(std::clamp<std::uint64_t>(calls, 1, kMaxCallsPerReading));
-  last_reading_ = now;
-  if (now - last_pass_ >= ticks_per_ms_) {
+  if (!pacer_.Count()) return;
+  if (pacer_.PassDue(Now(), last_pass_)) {
     ProcessMessages();
-    // The pass's own time is none of the caller's steps.
-    last_reading_ = last_pass_;
+    pacer_.PassMade(last_pass_);
   }
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "toolkit/object.h"
+#include "toolkit/pass_pacer.h"
 
 class TWinControl;
 
@@ -109,11 +110,7 @@ private:
   bool terminated_ = false;
   LONGLONG ticks_per_ms_ = 1;
   LONGLONG last_pass_ = 0;  // the end of the last pass
-  // ProcessMessagesIfDue's last clock reading, the calls it lets go by between two readings, and
-  // those left until the next one.
-  LONGLONG last_reading_ = 0;
-  std::uint32_t calls_per_reading_ = 1;
-  std::uint32_t calls_left_ = 1;
+  TPassPacer pacer_{1};  // when ProcessMessagesIfDue reads the clock and passes
   std::uint64_t passes_ = 0;
   LONGLONG longest_gap_ = 0;
   LONGLONG longest_pass_ = 0;
