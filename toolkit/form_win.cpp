@@ -4,10 +4,10 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 
 #include "toolkit/application_win.h"
 #include "toolkit/exception.h"
+#include "toolkit/form_rules.h"
 #include "toolkit/scope_exit.h"
 
 namespace {
@@ -95,11 +95,9 @@ void TForm::PlaceFirstTime() {
       bounds = area;
       break;
   }
-  LONG x = area.left + (area.right - area.left - width) / 2;
-  LONG y = area.top + (area.bottom - area.top - height) / 2;
-  x = std::max(std::min(x, bounds.right - width), bounds.left);
-  y = std::max(std::min(y, bounds.bottom - height), bounds.top);
-  ::SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const TPlace at = CenteredPlace(TBox{area.left, area.top, area.right, area.bottom},
+                                  TBox{bounds.left, bounds.top, bounds.right, bounds.bottom}, width, height);
+  ::SetWindowPos(Handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::Show() {
@@ -213,38 +211,53 @@ void TForm::FocusFirst() {
 
 bool TForm::DialogKey(const MSG& msg) {
   if (msg.message != WM_KEYDOWN) return false;
-  const WPARAM key = msg.wParam;
-  if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE && key != VK_LEFT && key != VK_RIGHT && key != VK_UP &&
-      key != VK_DOWN) {
-    return false;
+  TDialogKey key;
+  switch (msg.wParam) {
+    case VK_TAB: key = TDialogKey::Tab; break;
+    case VK_RETURN: key = TDialogKey::Return; break;
+    case VK_ESCAPE: key = TDialogKey::Escape; break;
+    case VK_LEFT: key = TDialogKey::Left; break;
+    case VK_RIGHT: key = TDialogKey::Right; break;
+    case VK_UP: key = TDialogKey::Up; break;
+    case VK_DOWN: key = TDialogKey::Down; break;
+    default: return false;
   }
-  if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return false;
+  TDialogKeyState state;
+  state.ctrl_or_alt = ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0;
+  state.shift = ::GetKeyState(VK_SHIFT) < 0;
   const HWND focus = ::GetFocus();
-  if (!focus || !::IsChild(Handle(), focus)) {
-    if (key == VK_TAB) FocusFirst();
-    return key == VK_TAB;
+  state.focus_inside = focus && ::IsChild(Handle(), focus);
+  if (state.focus_inside && !state.ctrl_or_alt) {
+    const auto code = static_cast<UINT>(::SendMessageW(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)));
+    state.wants_all_keys = code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+    state.wants_tab = code & DLGC_WANTTAB;
+    state.wants_arrows = code & DLGC_WANTARROWS;
+    state.is_button = code & DLGC_BUTTON;
   }
-  const auto code = static_cast<UINT>(::SendMessageW(focus, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg)));
-  if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
-  const bool shift = ::GetKeyState(VK_SHIFT) < 0;
-  switch (key) {
-    case VK_TAB:
-      if (code & DLGC_WANTTAB) return false;
-      if (HWND next = ::GetNextDlgTabItem(Handle(), focus, shift ? TRUE : FALSE)) ::SetFocus(next);
+  const TDialogAction action = DialogKeyAction(key, state);
+  HWND next = nullptr;
+  switch (action) {
+    case TDialogAction::PassOn:
+      return false;
+    case TDialogAction::FocusFirst:
+      FocusFirst();
       break;
-    case VK_RETURN:
-      if (code & DLGC_BUTTON) ::SendMessageW(focus, BM_CLICK, 0, 0);
-      return true;
-    case VK_ESCAPE:
-      return true;
-    default:  // arrows move among the controls of one parent, unless the control wants them
-      if (code & DLGC_WANTARROWS) return false;
-      if (HWND next = ::GetNextDlgTabItem(::GetParent(focus), focus, (key == VK_LEFT || key == VK_UP) ? TRUE : FALSE)) {
-        ::SetFocus(next);
-      }
+    case TDialogAction::TabNext:
+    case TDialogAction::TabPrevious:
+      next = ::GetNextDlgTabItem(Handle(), focus, action == TDialogAction::TabPrevious ? TRUE : FALSE);
+      break;
+    case TDialogAction::ArrowNext:
+    case TDialogAction::ArrowPrevious:
+      next = ::GetNextDlgTabItem(::GetParent(focus), focus, action == TDialogAction::ArrowPrevious ? TRUE : FALSE);
+      break;
+    case TDialogAction::Click:
+      ::SendMessageW(focus, BM_CLICK, 0, 0);
+      break;
+    case TDialogAction::Swallow:
       break;
   }
-  ::SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  if (next) ::SetFocus(next);
+  if (ShowsFocusCues(action)) ::SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
   return true;
 }
 

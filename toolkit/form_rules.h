@@ -1,0 +1,52 @@
+// The decisions of a form that need no window: where it is placed when first shown, and what a
+// dialog key (Tab, Enter, Esc, an arrow) does with the focus.
+#pragma once
+
+#include <cstdint>
+
+// A rectangle of screen pixels, right and bottom outside it.
+struct TBox {
+  std::int32_t left, top, right, bottom;
+};
+struct TPlace {
+  std::int32_t x, y;
+};
+
+// The top-left corner of a window of width × height centred on area and then moved inside
+// bounds; a window larger than bounds keeps bounds' top-left corner, so its caption stays on the
+// screen.
+TPlace CenteredPlace(const TBox& area, const TBox& bounds, std::int32_t width, std::int32_t height) noexcept;
+
+enum class TDialogKey { Tab, Return, Escape, Left, Right, Up, Down };
+
+// What the form knows when a dialog key goes down: the modifiers, whether the focus is in one of
+// its controls, and what that control asked for (its dialog code; all false when the focus is
+// elsewhere).
+struct TDialogKeyState {
+  bool ctrl_or_alt = false;
+  bool shift = false;
+  bool focus_inside = false;
+  bool wants_all_keys = false;  // the control takes every key itself
+  bool wants_tab = false;
+  bool wants_arrows = false;
+  bool is_button = false;
+};
+
+enum class TDialogAction {
+  PassOn,         // not a dialog key here: the control gets the key
+  FocusFirst,     // the focus to the form's first control
+  TabNext,        // the focus to the next or previous control in the tab order
+  TabPrevious,
+  ArrowNext,      // the focus to the next or previous control of the same parent
+  ArrowPrevious,
+  Click,          // the focused button clicks
+  Swallow,        // the key does nothing
+};
+
+TDialogAction DialogKeyAction(TDialogKey key, const TDialogKeyState& state) noexcept;
+
+// Whether the action moves the focus by the keyboard, after which the focus rectangles show.
+constexpr bool ShowsFocusCues(TDialogAction action) noexcept {
+  return action == TDialogAction::TabNext || action == TDialogAction::TabPrevious ||
+         action == TDialogAction::ArrowNext || action == TDialogAction::ArrowPrevious;
+}
