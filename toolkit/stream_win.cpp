@@ -1,6 +1,7 @@
 // Byte streams and the file stream over CreateFileW, ReadFile and WriteFile.
 #include "toolkit/stream_win.h"
 
+#include "toolkit/path_rules.h"
 #include "toolkit/system_error_win.h"
 #include "toolkit/wide.h"
 
@@ -20,10 +21,6 @@ std::u16string FileMessage(std::u16string_view sentence, std::wstring_view full_
 
 bool MayCreate(DWORD disposition) {
   return disposition == CREATE_NEW || disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
-}
-
-bool StartsWith(const std::wstring& s, std::wstring_view prefix) {
-  return s.size() >= prefix.size() && std::wstring_view(s).substr(0, prefix.size()) == prefix;
 }
 
 }  // namespace
@@ -79,19 +76,9 @@ std::wstring FullPathName(const std::wstring& fileName) {
   return fileName;
 }
 
-std::wstring OpenablePathName(const std::wstring& fileName, const std::wstring& full_name) {
-  if (full_name.size() < MAX_PATH || StartsWith(full_name, L"\\\\?\\") || StartsWith(full_name, L"\\\\.\\")) {
-    return fileName;
-  }
-  if (StartsWith(full_name, L"\\\\")) {
-    return L"\\\\?\\UNC\\" + full_name.substr(2);
-  }
-  return L"\\\\?\\" + full_name;
-}
-
 TFileStream::TFileStream(const std::wstring& fileName, DWORD access, DWORD share, DWORD disposition)
     : full_name_(FullPathName(fileName)) {
-  const std::wstring open_name = OpenablePathName(fileName, full_name_);
+  const std::wstring open_name = Wide(OpenablePathName(U16(fileName), U16(full_name_)));
   file_.Reset(::CreateFileW(open_name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file_) {
     const std::u16string reason = SystemErrorText(::GetLastError());

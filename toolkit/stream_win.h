@@ -101,7 +101,3 @@ private:
 // fileName expanded by GetFullPathNameW (a relative name against the current directory), or
 // fileName itself when the system cannot expand it. Keeps the thread's last-error code.
 std::wstring FullPathName(const std::wstring& fileName);
-
-// The name to hand to CreateFileW for a file: fileName itself while its full path fits the plain
-// form, else the full path in the "\\?\" form ("\\?\UNC\" for a network path).
-std::wstring OpenablePathName(const std::wstring& fileName, const std::wstring& full_name);

@@ -14,26 +14,6 @@ namespace {
 
 using FileStream = TempFolderTest;
 
-TEST(OpenablePathName, PrefixesOnlyFullPathsTooLongForThePlainForm) {
-  const std::wstring a259(259 - 3, L'a'), a260(260 - 3, L'a');
-  struct Case {
-    std::wstring name, full, expected;
-  };
-  const Case cases[] = {
-      {L"x.txt", L"C:\\dir\\x.txt", L"x.txt"},
-      {L"rel\\" + a259, L"C:\\" + a259, L"rel\\" + a259},
-      {L"rel\\" + a260, L"C:\\" + a260, L"\\\\?\\C:\\" + a260},
-      {L"C:/" + a260, L"C:\\" + a260, L"\\\\?\\C:\\" + a260},
-      {L"\\\\srv\\share\\" + a260, L"\\\\srv\\share\\" + a260, L"\\\\?\\UNC\\srv\\share\\" + a260},
-      {L"\\\\?\\C:\\" + a260, L"\\\\?\\C:\\" + a260, L"\\\\?\\C:\\" + a260},
-      {L"\\\\.\\pipe\\" + a260, L"\\\\.\\pipe\\" + a260, L"\\\\.\\pipe\\" + a260},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.full.size());
-    EXPECT_EQ(OpenablePathName(c.name, c.full), c.expected);
-  }
-}
-
 TEST_F(FileStream, FullPathNameResolvesAndKeepsTheLastError) {
   wchar_t saved[MAX_PATH];
   ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, saved), 0u);
