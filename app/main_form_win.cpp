@@ -136,7 +136,7 @@ void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCou
     return;
   }
   TLineList list;
-  std::wstring password;
+  std::u16string password;
   const TScopeExit wipe([this, &list, &password] {
     SecureWipe(password);
     list.Wipe();
@@ -144,7 +144,7 @@ void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCou
   });
   // The fields are read for every password, but from their windows only when their text has
   // changed: a million window messages would cost seconds.
-  std::wstring alphabet;
+  std::u16string alphabet;
   std::int32_t length = 0;
   std::uint64_t alphabet_version = EditMask.TextVersion() - 1, length_version = sSpinEdit1.TextVersion() - 1;
   std::exception_ptr failure;
@@ -152,7 +152,7 @@ void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCou
     for (std::int32_t i = 0; i < PassCount; ++i) {
       if (EditMask.TextVersion() != alphabet_version) {
         alphabet_version = EditMask.TextVersion();
-        alphabet = EditMask.Text();
+        alphabet = U16(EditMask.Text());
       }
       if (sSpinEdit1.TextVersion() != length_version) {
         length_version = sSpinEdit1.TextVersion();
@@ -160,7 +160,7 @@ void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCou
       }
       // The generator lets messages through after its last block; a length of 0 or less draws
       // nothing, so the loop does it then.
-      DrawPassword(std::wstring_view(alphabet), length, PasswordSource(), password,
+      DrawPassword(std::u16string_view(alphabet), length, PasswordSource(), password,
                    [] { Application->ProcessMessagesIfDue(); });
       list.Add(password);
       if (length <= 0) Application->ProcessMessagesIfDue();

@@ -88,6 +88,6 @@ void LoadBannerList(const std::wstring& path) {
   // The range is Count - 1: the last line of the list is never drawn.
   const auto range = static_cast<std::int32_t>(std::min<std::size_t>(count - 1, INT32_MAX));
   for (std::u16string* slot : {&ReklamText1, &ReklamText2, &ReklamText3, &ReklamText4, &ReklamText5}) {
-    *slot = U16(list[DrawRandom(range)]);
+    *slot = list[DrawRandom(range)];
   }
 }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "passwords/line_list_win.h"
-#include "toolkit/wide.h"
+#include "toolkit/text.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) {
@@ -17,13 +17,9 @@ int wmain(int argc, wchar_t** argv) {
   try {
     TLineList list;
     list.LoadFromFile(argv[1]);
-    std::wstring text;
-    for (const auto& line : list.Lines()) text += line + L"\n";
-    std::string bytes(text.size() * 3, '\0');
-    const int n = text.empty() ? 0
-                               : WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                                                     static_cast<int>(bytes.size()), nullptr, nullptr);
-    bytes.resize(static_cast<std::size_t>(n));
+    std::u16string text;
+    for (const auto& line : list.Lines()) text += line + u"\n";
+    const std::string bytes = Utf8FromUtf16(text);
     HANDLE out = CreateFileW(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     const bool ok = out != INVALID_HANDLE_VALUE && WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&

@@ -207,7 +207,7 @@ TEST_F(PasswordFileTest, AnAlphabetTheCodePageLacksGivesAUtf16FileThatReadsBackW
     ASSERT_EQ(back.Count(), 50u);
     for (std::size_t i = 0; i < back.Count(); ++i) {
       ASSERT_EQ(back[i].size(), 7u);
-      EXPECT_EQ(back[i].find_first_not_of(c.alphabet), std::wstring::npos) << ::testing::PrintToString(U16(back[i]));
+      EXPECT_EQ(back[i].find_first_not_of(U16(c.alphabet)), std::u16string::npos) << ::testing::PrintToString(back[i]);
     }
   }
 }
