@@ -173,7 +173,7 @@ void TMainForm::GenRandomFile(const std::wstring& FileName, std::int32_t PassCou
   if (failure) std::rethrow_exception(failure);
 }
 
-void TMainForm::GenRandomPass(std::wstring Text, std::int32_t Count, std::wstring& Result, DrawSource& Source) {
+void TMainForm::GenRandomPass(std::wstring Text, std::int32_t Count, std::wstring& Result, TDrawSource& Source) {
   const TScopeExit wipe([&Source] { Source.Wipe(); });
   DrawPassword(std::wstring_view(Text), Count, Source, Result, [] { Application->ProcessMessagesIfDue(); });
   if (Count > 0) Application->ProcessMessages();

@@ -51,7 +51,7 @@ public:
   // Replaces Result with Count characters drawn from Text by Source, letting waiting messages
   // through during the generation and once after it; for Count <= 0 leaves Result as it was.
   // Source's random bytes are wiped on the way out.
-  void GenRandomPass(std::wstring Text, std::int32_t Count, std::wstring& Result, DrawSource& Source);
+  void GenRandomPass(std::wstring Text, std::int32_t Count, std::wstring& Result, TDrawSource& Source);
 
   // Writes PassCount passwords to FileName, one a line, as a line list writes them (the active
   // ANSI code page, or UTF-16 where it lacks a character): each drawn from the alphabet and length
@@ -63,11 +63,11 @@ public:
   void GenRandomFile(const std::wstring& FileName, std::int32_t PassCount);
 
   // The source the commands draw passwords from: the system's cryptographic generator.
-  DrawSource& PasswordSource() noexcept { return *password_source_; }
-  void SetPasswordSource(std::unique_ptr<DrawSource> source) { password_source_ = std::move(source); }
+  TDrawSource& PasswordSource() noexcept { return *password_source_; }
+  void SetPasswordSource(std::unique_ptr<TDrawSource> source) { password_source_ = std::move(source); }
 
 private:
-  std::unique_ptr<DrawSource> password_source_ = std::make_unique<CryptoDrawSource>();
+  std::unique_ptr<TDrawSource> password_source_ = std::make_unique<TCryptoDrawSource>();
   // The banner's behaviour behind the label and timer handlers above.
   TBanner banner_{*this, LabelReclam, TimerReklamUpdate, TimerReklamChange};
 };

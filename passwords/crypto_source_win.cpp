@@ -35,7 +35,7 @@ decltype(&::BCryptGenRandom) GenRandom() {
 
 }  // namespace
 
-void CryptoDrawSource::Refill(std::span<std::uint8_t> bytes) {
+void TCryptoDrawSource::Refill(std::span<std::uint8_t> bytes) {
   const NTSTATUS status =
       GenRandom()(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
   if (status < 0) ThrowGeneratorFailure(static_cast<unsigned long>(status));

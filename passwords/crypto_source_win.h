@@ -6,7 +6,7 @@
 // Draws from BCryptGenRandom (the system-preferred generator), a block at a time, mapped to the
 // alphabet without bias. Throws Exception when the system generator fails; there is no weaker
 // fallback.
-class CryptoDrawSource final : public UnbiasedDrawSource {
+class TCryptoDrawSource final : public TUnbiasedDrawSource {
 protected:
   void Refill(std::span<std::uint8_t> bytes) override;
 };

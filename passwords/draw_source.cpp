@@ -20,7 +20,7 @@ std::uint64_t MulHigh(std::uint64_t x, std::uint32_t r, std::uint64_t& low) noex
   return t >> 32;
 }
 
-struct Batch {
+struct TBatch {
   unsigned size;
   std::uint64_t threshold;  // 2^64 mod range^size: words whose last remainder is below it are rejected
 };
@@ -28,12 +28,12 @@ struct Batch {
 // The batch size that spends the fewest random bytes per number: 8 / (k * (1 - t / 2^64)) for k
 // numbers a word and the threshold t of range^k. A range of 0 has no numbers: its threshold would
 // be a remainder of a division by zero.
-Batch PlanBatch(std::uint32_t range) {
+TBatch PlanBatch(std::uint32_t range) {
   if (range == 0) throw std::invalid_argument("a draw needs a range of at least 1");
-  Batch best{1, 0};
+  TBatch best{1, 0};
   double best_cost = 0;
   std::uint64_t power = 1;  // range^(k - 1)
-  for (unsigned k = 1; k <= UnbiasedDrawSource::kMaxBatch; ++k) {
+  for (unsigned k = 1; k <= TUnbiasedDrawSource::kMaxBatch; ++k) {
     std::uint64_t low;
     const std::uint64_t high = MulHigh(power, range, low);
     if (high > 1 || (high == 1 && low != 0)) break;  // range^k is beyond 2^64
@@ -52,16 +52,16 @@ Batch PlanBatch(std::uint32_t range) {
 
 }  // namespace
 
-void LcgDrawSource::DrawMany(std::uint32_t range, std::span<std::uint32_t> out) {
+void TLcgDrawSource::DrawMany(std::uint32_t range, std::span<std::uint32_t> out) {
   for (auto& v : out) {
     v = DrawRandom(static_cast<std::int32_t>(range));
   }
 }
 
-unsigned UnbiasedDrawSource::BatchSize(std::uint32_t range) { return PlanBatch(range).size; }
+unsigned TUnbiasedDrawSource::BatchSize(std::uint32_t range) { return PlanBatch(range).size; }
 
-void UnbiasedDrawSource::SetRange(std::uint32_t range) {
-  const Batch batch = PlanBatch(range);
+void TUnbiasedDrawSource::SetRange(std::uint32_t range) {
+  const TBatch batch = PlanBatch(range);
   range_ = range;
   batch_size_ = batch.size;
   threshold_ = batch.threshold;
@@ -70,7 +70,7 @@ void UnbiasedDrawSource::SetRange(std::uint32_t range) {
   handed_ = batch_size_;
 }
 
-inline std::uint64_t UnbiasedDrawSource::NextWord() {
+inline std::uint64_t TUnbiasedDrawSource::NextWord() {
   if (next_ == kBlockBytes) {
     Refill(block_);
     next_ = 0;
@@ -86,7 +86,7 @@ inline std::uint64_t UnbiasedDrawSource::NextWord() {
   return word;
 }
 
-void UnbiasedDrawSource::DrawBatch(std::uint32_t* to) {
+void TUnbiasedDrawSource::DrawBatch(std::uint32_t* to) {
   // In locals: the compiler cannot tell that the stores to to leave the members alone.
   const std::uint32_t range = range_;
   const unsigned size = batch_size_;
@@ -100,7 +100,7 @@ void UnbiasedDrawSource::DrawBatch(std::uint32_t* to) {
   }
 }
 
-void UnbiasedDrawSource::DrawMany(std::uint32_t range, std::span<std::uint32_t> out) {
+void TUnbiasedDrawSource::DrawMany(std::uint32_t range, std::span<std::uint32_t> out) {
   // The first range_ is 0 too: without the plan's check a fresh source would hand out zeros.
   if (range != range_ || range == 0) SetRange(range);
   std::uint32_t* to = out.data();
@@ -125,7 +125,7 @@ void UnbiasedDrawSource::DrawMany(std::uint32_t range, std::span<std::uint32_t> 
   }
 }
 
-void UnbiasedDrawSource::Wipe() noexcept {
+void TUnbiasedDrawSource::Wipe() noexcept {
   SecureWipe(block_, sizeof block_);
   SecureWipe(batch_, sizeof batch_);
   next_ = kBlockBytes;

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <span>
 
-class DrawSource {
+class TDrawSource {
 public:
-  virtual ~DrawSource() = default;
+  virtual ~TDrawSource() = default;
   // Fills out with numbers from 0 to range - 1; range is at least 1.
   virtual void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) = 0;
   // Clears what the source keeps of the random data it drew from, once a command has used it:
@@ -16,7 +16,7 @@ public:
 };
 
 // Draws from the process-wide linear congruential generator (DrawRandom), one step per number.
-class LcgDrawSource final : public DrawSource {
+class TLcgDrawSource final : public TDrawSource {
 public:
   void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) override;
 };
@@ -30,7 +30,7 @@ public:
 // eight bytes for an alphabet of 62, where one byte per number would spend 1.03. Numbers of a
 // word not yet handed out wait for the next call; they are dropped when the range changes.
 // Subclasses supply the bytes in blocks.
-class UnbiasedDrawSource : public DrawSource {
+class TUnbiasedDrawSource : public TDrawSource {
 public:
   // Throws std::invalid_argument for a range of 0, which has no numbers to draw.
   void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) override;

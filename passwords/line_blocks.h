@@ -103,7 +103,7 @@ private:
 template <class Char>
 class TLineBlocks {
 public:
-  using View = std::basic_string_view<Char>;
+  using TView = std::basic_string_view<Char>;
 
   static constexpr std::size_t kFirstBlock = 4096;
   static constexpr std::size_t kLargestBlock = std::size_t{1} << 20;
@@ -111,9 +111,9 @@ public:
   static constexpr std::size_t kMaxChars = 0xFFFFFFFFu;
 
   // A block's text: code units, or for a narrow block one byte a unit.
-  struct BlockView {
+  struct TBlockView {
     bool narrow;
-    View wide;
+    TView wide;
     std::span<const std::uint8_t> bytes;
     bool ascii;  // a narrow block's units are all below U+0080
     std::size_t Size() const noexcept { return narrow ? bytes.size() : wide.size(); }
@@ -137,26 +137,26 @@ public:
   // The character at position in the text and those after it in its block; position < Size(),
   // and no block is narrow.
   const Char* At(std::uint32_t position) const noexcept {
-    const Block& block = BlockAt(position);
+    const TBlock& block = BlockAt(position);
     return block.wide.Data() + (position - block.start);
   }
   // The characters the blocks have room for, their texts included.
   std::size_t Reserved() const noexcept {
     std::size_t room = 0;
-    for (const Block& block : blocks_) room += block.Capacity();
+    for (const TBlock& block : blocks_) room += block.Capacity();
     return room;
   }
   // The blocks' texts in order: together they are the whole text.
   std::size_t BlockCount() const noexcept { return blocks_.size(); }
-  BlockView BlockText(std::size_t index) const noexcept {
-    const Block& block = blocks_[index];
+  TBlockView BlockText(std::size_t index) const noexcept {
+    const TBlock& block = blocks_[index];
     return {block.narrow, block.wide.View(), {block.bytes.Data(), block.bytes.Size()}, block.ascii};
   }
 
   // Appends a line of text followed by separator, in one block; returns its index. All or
   // nothing: when room for it cannot be had (std::bad_alloc, also when the text would reach
   // kMaxChars) the lines are as they were.
-  std::size_t Add(View text, View separator) {
+  std::size_t Add(TView text, TView separator) {
     const std::size_t need = text.size() + separator.size();
     if (need > kMaxChars - size_) throw std::bad_alloc();
     const std::uint32_t bits = UnitBits(text) | UnitBits(separator);
@@ -168,14 +168,14 @@ public:
     if (blocks_.empty() || blocks_.back().Room() < need || (blocks_.back().narrow && !narrow)) {
       const std::size_t capacity =
           blocks_.empty() ? kFirstBlock : std::min(2 * blocks_.back().Capacity(), kLargestBlock);
-      Block block;
+      TBlock block;
       block.start = static_cast<std::uint32_t>(size_);
       block.narrow = narrow;
       block.Reserve(std::max(capacity, need));
       blocks_.push_back(std::move(block));  // unchanged when it throws
       if (narrow) ++narrow_blocks_;
     }
-    Block& last = blocks_.back();
+    TBlock& last = blocks_.back();
     last.Append(text);
     last.Append(separator);
     last.ascii = last.ascii && bits < 0x80;
@@ -187,7 +187,7 @@ public:
   // Makes every block hold its characters as code units, so that At can point into them; a block
   // at a time, each all or nothing.
   void WidenAll() {
-    for (Block& block : blocks_) {
+    for (TBlock& block : blocks_) {
       if (!block.narrow) continue;
       TCharBuffer<Char> wide;
       wide.Reserve(block.bytes.Capacity());
@@ -223,7 +223,7 @@ public:
     });
     read.size_ = text.Size();
     if (read.size_ > 0) {
-      Block block;
+      TBlock block;
       block.wide = std::move(text);
       read.blocks_.push_back(std::move(block));
     }
@@ -259,13 +259,13 @@ private:
   static constexpr std::size_t kChunkMask = kChunkSize - 1;
 
   // The bits set in any unit of text: below 0x100 when every unit is Latin-1.
-  static std::uint32_t UnitBits(View text) noexcept {
+  static std::uint32_t UnitBits(TView text) noexcept {
     std::uint32_t bits = 0;
     for (const Char c : text) bits |= static_cast<std::uint16_t>(c);
     return bits;
   }
 
-  struct Block {
+  struct TBlock {
     TCharBuffer<Char> wide;
     TCharBuffer<std::uint8_t> bytes;  // a narrow block's text
     std::uint32_t start = 0;          // the position of its first character in the whole text
@@ -282,7 +282,7 @@ private:
       }
     }
     // Appends text, which fits: narrowed to bytes in a narrow block, whose lines are Latin-1.
-    void Append(View text) noexcept {
+    void Append(TView text) noexcept {
       if (!narrow) {
         wide.AppendWithinRoom(text.data(), text.size());
         return;
@@ -293,10 +293,10 @@ private:
     }
   };
 
-  const Block& BlockAt(std::uint32_t position) const noexcept {
+  const TBlock& BlockAt(std::uint32_t position) const noexcept {
     // The last block that starts at or before position.
     const auto after = std::upper_bound(blocks_.begin(), blocks_.end(), position,
-                                        [](std::uint32_t p, const Block& b) { return p < b.start; });
+                                        [](std::uint32_t p, const TBlock& b) { return p < b.start; });
     return *(after - 1);
   }
 
@@ -311,7 +311,7 @@ private:
     ++count_;
   }
 
-  std::vector<Block> blocks_;
+  std::vector<TBlock> blocks_;
   std::vector<std::unique_ptr<std::uint32_t[]>> chunks_;
   std::size_t count_ = 0;
   std::size_t size_ = 0;

@@ -25,19 +25,19 @@ constexpr std::u16string_view kCrLf = u"\r\n";
 constexpr std::uint8_t kUtf16Mark[] = {0xFF, 0xFE};
 
 TText Decode(std::span<const std::uint8_t> bytes, TCodePages& code_pages) {
-  const LineTextMark mark = DetectLineTextMark(bytes);
+  const TLineTextMark mark = DetectLineTextMark(bytes);
   const auto body = bytes.subspan(mark.size);
   switch (mark.encoding) {
-    case LineTextEncoding::Utf16LittleEndian:
-    case LineTextEncoding::Utf16BigEndian: {
+    case TLineTextEncoding::Utf16LittleEndian:
+    case TLineTextEncoding::Utf16BigEndian: {
       TText text;
       text.Reserve(Utf16UnitCount(body.size()));
-      text.SetSize(DecodeUtf16(body, mark.encoding == LineTextEncoding::Utf16BigEndian, text.Data()));
+      text.SetSize(DecodeUtf16(body, mark.encoding == TLineTextEncoding::Utf16BigEndian, text.Data()));
       return text;
     }
-    case LineTextEncoding::Utf8:
+    case TLineTextEncoding::Utf8:
       return code_pages.FromUtf8(body);
-    case LineTextEncoding::Ansi:
+    case TLineTextEncoding::Ansi:
       break;
   }
   return code_pages.FromAnsi(body);

@@ -3,23 +3,23 @@
 
 namespace {
 
-struct Mark {
+struct TMark {
   std::uint8_t bytes[3];
   std::size_t size;
-  LineTextEncoding encoding;
+  TLineTextEncoding encoding;
 };
 
 // In the order they are tested.
-constexpr Mark kMarks[] = {
-    {{0xFF, 0xFE}, 2, LineTextEncoding::Utf16LittleEndian},
-    {{0xFE, 0xFF}, 2, LineTextEncoding::Utf16BigEndian},
-    {{0xEF, 0xBB, 0xBF}, 3, LineTextEncoding::Utf8},
+constexpr TMark kMarks[] = {
+    {{0xFF, 0xFE}, 2, TLineTextEncoding::Utf16LittleEndian},
+    {{0xFE, 0xFF}, 2, TLineTextEncoding::Utf16BigEndian},
+    {{0xEF, 0xBB, 0xBF}, 3, TLineTextEncoding::Utf8},
 };
 
 }  // namespace
 
-LineTextMark DetectLineTextMark(std::span<const std::uint8_t> bytes) noexcept {
-  for (const Mark& mark : kMarks) {
+TLineTextMark DetectLineTextMark(std::span<const std::uint8_t> bytes) noexcept {
+  for (const TMark& mark : kMarks) {
     if (bytes.size() < mark.size) continue;
     bool equal = true;
     for (std::size_t i = 0; i < mark.size; ++i) {
@@ -27,5 +27,5 @@ LineTextMark DetectLineTextMark(std::span<const std::uint8_t> bytes) noexcept {
     }
     if (equal) return {mark.encoding, mark.size};
   }
-  return {LineTextEncoding::Ansi, 0};
+  return {TLineTextEncoding::Ansi, 0};
 }

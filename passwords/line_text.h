@@ -11,32 +11,32 @@
 #include <string>
 #include <string_view>
 
-enum class LineTextEncoding { Utf16LittleEndian, Utf16BigEndian, Utf8, Ansi };
+enum class TLineTextEncoding { Utf16LittleEndian, Utf16BigEndian, Utf8, Ansi };
 
-struct LineTextMark {
-  LineTextEncoding encoding;
+struct TLineTextMark {
+  TLineTextEncoding encoding;
   std::size_t size;  // bytes of the mark, skipped before decoding
 };
 
 // The encoding of a file from its first bytes, tested in this order: FF FE (UTF-16, low byte
 // first), FE FF (UTF-16, high byte first), EF BB BF (UTF-8); anything else, a file too short to
 // hold a whole mark included, is text in the active ANSI code page and has no mark.
-LineTextMark DetectLineTextMark(std::span<const std::uint8_t> bytes) noexcept;
+TLineTextMark DetectLineTextMark(std::span<const std::uint8_t> bytes) noexcept;
 
 // The number of code units DecodeUtf16 gives for bytes: a final odd byte is dropped.
-constexpr std::size_t Utf16UnitCount(std::size_t byteCount) noexcept { return byteCount / 2; }
+constexpr std::size_t Utf16UnitCount(std::size_t byte_count) noexcept { return byte_count / 2; }
 
 // Decodes UTF-16 bytes into out, two bytes per code unit, without validation: unpaired
 // surrogates and every other value are kept as they are. out must have room for
 // Utf16UnitCount(bytes.size()) units; returns that count.
 template <class Char>
-std::size_t DecodeUtf16(std::span<const std::uint8_t> bytes, bool bigEndian, Char* out) noexcept {
+std::size_t DecodeUtf16(std::span<const std::uint8_t> bytes, bool big_endian, Char* out) noexcept {
   static_assert(sizeof(Char) == 2, "UTF-16 code units");
   const std::size_t n = Utf16UnitCount(bytes.size());
   const std::uint8_t* p = bytes.data();
-  if (!bigEndian && std::endian::native == std::endian::little) {
+  if (!big_endian && std::endian::native == std::endian::little) {
     if (n > 0) std::memcpy(out, p, n * 2);
-  } else if (bigEndian) {
+  } else if (big_endian) {
     for (std::size_t i = 0; i < n; ++i) {
       out[i] = static_cast<Char>((p[2 * i] << 8) | p[2 * i + 1]);
     }

@@ -20,7 +20,7 @@ inline constexpr char16_t kNoAlphabetMessage[] = u"Не задан набор с
 // messages through during a long password. Throws Exception (kNoAlphabetMessage) for an empty
 // alphabet, std::bad_alloc when out of memory, and whatever source or pump throw.
 template <class CharT, class Pump>
-void DrawPassword(std::basic_string_view<CharT> alphabet, std::int32_t count, DrawSource& source,
+void DrawPassword(std::basic_string_view<CharT> alphabet, std::int32_t count, TDrawSource& source,
                   std::basic_string<CharT>& result, Pump&& pump) {
   if (count <= 0) {
     return;

@@ -57,13 +57,13 @@ void TStream::WriteBuffer(const void* buffer, std::size_t count) {
   if (count > 0 && Write(buffer, count) != count) throw EWriteError();
 }
 
-std::wstring FullPathName(const std::wstring& fileName) {
+std::wstring FullPathName(const std::wstring& file_name) {
   const DWORD error = ::GetLastError();
   std::wstring full;
   // The needed size changes between the calls only if the current directory does.
-  for (DWORD size = ::GetFullPathNameW(fileName.c_str(), 0, nullptr, nullptr); size > 0;) {
+  for (DWORD size = ::GetFullPathNameW(file_name.c_str(), 0, nullptr, nullptr); size > 0;) {
     full.resize(size);
-    const DWORD n = ::GetFullPathNameW(fileName.c_str(), size, full.data(), nullptr);
+    const DWORD n = ::GetFullPathNameW(file_name.c_str(), size, full.data(), nullptr);
     if (n == 0) break;
     if (n < size) {
       full.resize(n);
@@ -73,12 +73,12 @@ std::wstring FullPathName(const std::wstring& fileName) {
     size = n;
   }
   ::SetLastError(error);
-  return fileName;
+  return file_name;
 }
 
-TFileStream::TFileStream(const std::wstring& fileName, DWORD access, DWORD share, DWORD disposition)
-    : full_name_(FullPathName(fileName)) {
-  const std::wstring open_name = Wide(OpenablePathName(U16(fileName), U16(full_name_)));
+TFileStream::TFileStream(const std::wstring& file_name, DWORD access, DWORD share, DWORD disposition)
+    : full_name_(FullPathName(file_name)) {
+  const std::wstring open_name = Wide(OpenablePathName(U16(file_name), U16(full_name_)));
   file_.Reset(::CreateFileW(open_name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file_) {
     const std::u16string reason = SystemErrorText(::GetLastError());

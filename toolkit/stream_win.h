@@ -77,12 +77,12 @@ public:
 // (larger transfers than one request takes are split).
 class TFileStream final : public TStream {
 public:
-  // Opens fileName with the given access, share mode and creation disposition and normal
+  // Opens file_name with the given access, share mode and creation disposition and normal
   // attributes. A name whose full path is too long for the plain form is opened in the "\\?\"
   // form. Throws EFCreateError when the disposition may create the file (CREATE_NEW,
   // CREATE_ALWAYS, OPEN_ALWAYS) and EFOpenError for the others, both with the full path and the
   // system's text of the error.
-  TFileStream(const std::wstring& fileName, DWORD access, DWORD share, DWORD disposition);
+  TFileStream(const std::wstring& file_name, DWORD access, DWORD share, DWORD disposition);
 
   // The file name expanded to a full path, as the failure messages quote it.
   const std::wstring& FullName() const noexcept { return full_name_; }
@@ -98,6 +98,6 @@ private:
   std::wstring full_name_;
 };
 
-// fileName expanded by GetFullPathNameW (a relative name against the current directory), or
-// fileName itself when the system cannot expand it. Keeps the thread's last-error code.
-std::wstring FullPathName(const std::wstring& fileName);
+// file_name expanded by GetFullPathNameW (a relative name against the current directory), or
+// file_name itself when the system cannot expand it. Keeps the thread's last-error code.
+std::wstring FullPathName(const std::wstring& file_name);

@@ -25,7 +25,7 @@ const std::wstring kAlphabet = L"1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijk
 
 // A source that counts its draws and takes its time, so a generation lasts long enough to be
 // observed from inside.
-class SlowSource final : public DrawSource {
+class SlowSource final : public TDrawSource {
 public:
   explicit SlowSource(DWORD ms_per_block) : ms_(ms_per_block) {}
   void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) override {
@@ -229,7 +229,7 @@ TEST_F(MainFormTest, FirstFocusAndTheTabOrder) {
 
 TEST_F(MainFormTest, GenRandomPassOnTheLcgGivesTheKnownPositions) {
   RandomState = 0;
-  LcgDrawSource lcg;
+  TLcgDrawSource lcg;
   std::wstring password;
   form->GenRandomPass(kAlphabet, 6, password, lcg);
   EXPECT_EQ(password, (std::wstring{kAlphabet[0], kAlphabet[1], kAlphabet[53], kAlphabet[12], kAlphabet[16], kAlphabet[41]}));

@@ -406,7 +406,7 @@ TEST_F(DownloadTest, TheCompletionRunsInsideAMessageBoxAndAModalWindow) {
 
 // A draw source that takes its time and opens a gate at its first draw, so the reply is sent
 // once the generation is under way.
-class GatedSlowSource final : public DrawSource {
+class GatedSlowSource final : public TDrawSource {
 public:
   explicit GatedSlowSource(HANDLE gate) : gate_(gate) {}
   void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) override {

@@ -12,15 +12,15 @@ namespace {
 
 // The end of the last line feed of body, found in its decoded code units.
 std::uint64_t LastLineEndOfUnits(std::span<const std::uint8_t> body) {
-  const LineTextMark mark = DetectLineTextMark(body);
-  if (mark.encoding != LineTextEncoding::Utf16LittleEndian && mark.encoding != LineTextEncoding::Utf16BigEndian) {
+  const TLineTextMark mark = DetectLineTextMark(body);
+  if (mark.encoding != TLineTextEncoding::Utf16LittleEndian && mark.encoding != TLineTextEncoding::Utf16BigEndian) {
     for (std::size_t i = body.size(); i > 0; --i) {
       if (body[i - 1] == 0x0A) return i;
     }
     return 0;
   }
   std::u16string units(Utf16UnitCount(body.size() - 2), u'\0');
-  DecodeUtf16(body.subspan(2), mark.encoding == LineTextEncoding::Utf16BigEndian, units.data());
+  DecodeUtf16(body.subspan(2), mark.encoding == TLineTextEncoding::Utf16BigEndian, units.data());
   const auto lf = units.rfind(u'\n');
   return lf == std::u16string::npos ? 0 : 2 + 2 * (lf + 1);
 }

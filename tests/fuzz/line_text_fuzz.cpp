@@ -33,15 +33,15 @@ std::vector<std::u16string> ReferenceSplit(std::u16string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);
-  const LineTextMark mark = DetectLineTextMark(bytes);
+  const TLineTextMark mark = DetectLineTextMark(bytes);
   Check(mark.size <= size);
   const auto body = bytes.subspan(mark.size);
 
   // The code-page conversions are system calls; one byte per character stands in for them.
   std::u16string text;
-  if (mark.encoding == LineTextEncoding::Utf16LittleEndian || mark.encoding == LineTextEncoding::Utf16BigEndian) {
+  if (mark.encoding == TLineTextEncoding::Utf16LittleEndian || mark.encoding == TLineTextEncoding::Utf16BigEndian) {
     text.assign(Utf16UnitCount(body.size()), u'\0');
-    Check(DecodeUtf16(body, mark.encoding == LineTextEncoding::Utf16BigEndian, text.data()) == text.size());
+    Check(DecodeUtf16(body, mark.encoding == TLineTextEncoding::Utf16BigEndian, text.data()) == text.size());
   } else {
     text.assign(body.begin(), body.end());
   }

@@ -33,12 +33,12 @@ const std::u16string kReplyTooLong = u"Max reply length exceeded.";
 std::string Head(std::string_view statusAndHeaders) { return std::string(statusAndHeaders) + "\r\n\r\n"; }
 
 // The bytes of a UTF-16 text after its mark, low byte first or high byte first.
-std::string Utf16Bytes(std::u16string_view text, bool bigEndian) {
-  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+std::string Utf16Bytes(std::u16string_view text, bool big_endian) {
+  std::string out = big_endian ? "\xFE\xFF" : "\xFF\xFE";
   for (const char16_t unit : text) {
     const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-    out += bigEndian ? high : low;
-    out += bigEndian ? low : high;
+    out += big_endian ? high : low;
+    out += big_endian ? low : high;
   }
   return out;
 }

@@ -21,32 +21,32 @@ Lines Split(std::u16string_view text) {
 TEST(DetectLineTextMark, TestsTheMarksInOrderAndNeedsThemWhole) {
   struct Case {
     Bytes bytes;
-    LineTextEncoding encoding;
+    TLineTextEncoding encoding;
     std::size_t size;
   };
   const Case cases[] = {
-      {{}, LineTextEncoding::Ansi, 0},
-      {{0xFF}, LineTextEncoding::Ansi, 0},
-      {{0xFE}, LineTextEncoding::Ansi, 0},
-      {{0xEF}, LineTextEncoding::Ansi, 0},
-      {{0xEF, 0xBB}, LineTextEncoding::Ansi, 0},
-      {{0xEF, 0xBB, 0xBE}, LineTextEncoding::Ansi, 0},
-      {{0xEF, 0xBF, 0xBB}, LineTextEncoding::Ansi, 0},
-      {{0xFF, 0xFF}, LineTextEncoding::Ansi, 0},
-      {{0xFE, 0xFE}, LineTextEncoding::Ansi, 0},
-      {{0xBB, 0xBF}, LineTextEncoding::Ansi, 0},
-      {{0x61, 0xFF, 0xFE}, LineTextEncoding::Ansi, 0},
-      {{0xFF, 0xFE}, LineTextEncoding::Utf16LittleEndian, 2},
-      {{0xFF, 0xFE, 0x00, 0x00}, LineTextEncoding::Utf16LittleEndian, 2},
-      {{0xFF, 0xFE, 0xFE, 0xFF}, LineTextEncoding::Utf16LittleEndian, 2},
-      {{0xFE, 0xFF}, LineTextEncoding::Utf16BigEndian, 2},
-      {{0xFE, 0xFF, 0xFF, 0xFE}, LineTextEncoding::Utf16BigEndian, 2},
-      {{0xEF, 0xBB, 0xBF}, LineTextEncoding::Utf8, 3},
-      {{0xEF, 0xBB, 0xBF, 0xFF, 0xFE}, LineTextEncoding::Utf8, 3},
+      {{}, TLineTextEncoding::Ansi, 0},
+      {{0xFF}, TLineTextEncoding::Ansi, 0},
+      {{0xFE}, TLineTextEncoding::Ansi, 0},
+      {{0xEF}, TLineTextEncoding::Ansi, 0},
+      {{0xEF, 0xBB}, TLineTextEncoding::Ansi, 0},
+      {{0xEF, 0xBB, 0xBE}, TLineTextEncoding::Ansi, 0},
+      {{0xEF, 0xBF, 0xBB}, TLineTextEncoding::Ansi, 0},
+      {{0xFF, 0xFF}, TLineTextEncoding::Ansi, 0},
+      {{0xFE, 0xFE}, TLineTextEncoding::Ansi, 0},
+      {{0xBB, 0xBF}, TLineTextEncoding::Ansi, 0},
+      {{0x61, 0xFF, 0xFE}, TLineTextEncoding::Ansi, 0},
+      {{0xFF, 0xFE}, TLineTextEncoding::Utf16LittleEndian, 2},
+      {{0xFF, 0xFE, 0x00, 0x00}, TLineTextEncoding::Utf16LittleEndian, 2},
+      {{0xFF, 0xFE, 0xFE, 0xFF}, TLineTextEncoding::Utf16LittleEndian, 2},
+      {{0xFE, 0xFF}, TLineTextEncoding::Utf16BigEndian, 2},
+      {{0xFE, 0xFF, 0xFF, 0xFE}, TLineTextEncoding::Utf16BigEndian, 2},
+      {{0xEF, 0xBB, 0xBF}, TLineTextEncoding::Utf8, 3},
+      {{0xEF, 0xBB, 0xBF, 0xFF, 0xFE}, TLineTextEncoding::Utf8, 3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.bytes));
-    const LineTextMark mark = DetectLineTextMark(c.bytes);
+    const TLineTextMark mark = DetectLineTextMark(c.bytes);
     EXPECT_EQ(mark.encoding, c.encoding);
     EXPECT_EQ(mark.size, c.size);
   }
@@ -55,7 +55,7 @@ TEST(DetectLineTextMark, TestsTheMarksInOrderAndNeedsThemWhole) {
 TEST(DecodeUtf16, TakesTwoBytesPerUnitInEitherOrderWithoutValidation) {
   struct Case {
     Bytes bytes;
-    bool bigEndian;
+    bool big_endian;
     std::u16string text;
   };
   const Case cases[] = {
@@ -77,7 +77,7 @@ TEST(DecodeUtf16, TakesTwoBytesPerUnitInEitherOrderWithoutValidation) {
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.bytes));
     std::u16string out(Utf16UnitCount(c.bytes.size()), u'#');
-    EXPECT_EQ(DecodeUtf16(c.bytes, c.bigEndian, out.data()), c.text.size());
+    EXPECT_EQ(DecodeUtf16(c.bytes, c.big_endian, out.data()), c.text.size());
     EXPECT_EQ(out, c.text);
   }
 }

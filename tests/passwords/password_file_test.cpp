@@ -40,7 +40,7 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 
 // A draw source that waits a little for every block, so a run lasts long enough to act during it,
 // and can fail after a number of draws.
-class SlowSource final : public DrawSource {
+class SlowSource final : public TDrawSource {
 public:
   explicit SlowSource(DWORD ms, long fail_after = -1) : ms_(ms), fail_after_(fail_after) {}
   void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) override {

@@ -16,7 +16,7 @@ namespace {
 const std::u16string_view kDefaultAlphabet = u"1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
 // Bytes from a fixed script, to check the unbiased mapping exactly.
-class ScriptedSource final : public UnbiasedDrawSource {
+class ScriptedSource final : public TUnbiasedDrawSource {
 public:
   explicit ScriptedSource(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
   int refills = 0;
@@ -36,7 +36,7 @@ private:
   std::size_t pos_ = 0;
 };
 
-std::u16string Generate(std::u16string_view alphabet, std::int32_t count, DrawSource& source, int* pumps = nullptr) {
+std::u16string Generate(std::u16string_view alphabet, std::int32_t count, TDrawSource& source, int* pumps = nullptr) {
   std::u16string result;
   DrawPassword(alphabet, count, source, result, [&] {
     if (pumps) ++*pumps;
@@ -46,7 +46,7 @@ std::u16string Generate(std::u16string_view alphabet, std::int32_t count, DrawSo
 
 TEST(DrawPassword, LcgFromStateZeroGivesTheKnownPositions) {
   RandomState = 0;
-  LcgDrawSource lcg;
+  TLcgDrawSource lcg;
   const std::u16string password = Generate(kDefaultAlphabet, 6, lcg);
   const std::u16string expected = {kDefaultAlphabet[0], kDefaultAlphabet[1], kDefaultAlphabet[53],
                                    kDefaultAlphabet[12], kDefaultAlphabet[16], kDefaultAlphabet[41]};
@@ -55,7 +55,7 @@ TEST(DrawPassword, LcgFromStateZeroGivesTheKnownPositions) {
 }
 
 TEST(DrawPassword, CountZeroOrLessLeavesTheResultAlone) {
-  LcgDrawSource lcg;
+  TLcgDrawSource lcg;
   for (std::int32_t count : {0, -1, INT32_MIN}) {
     SCOPED_TRACE(count);
     RandomState = 7;
@@ -69,7 +69,7 @@ TEST(DrawPassword, CountZeroOrLessLeavesTheResultAlone) {
 }
 
 TEST(DrawPassword, EmptyAlphabetFailsWithoutTouchingTheResult) {
-  LcgDrawSource lcg;
+  TLcgDrawSource lcg;
   std::u16string result = u"previous";
   try {
     DrawPassword(std::u16string_view(), 3, lcg, result, [] {});
@@ -107,11 +107,11 @@ TEST(DrawPassword, LengthAndMembership) {
 }
 
 TEST(DrawPassword, SingleSymbolRepeats) {
-  LcgDrawSource lcg;
+  TLcgDrawSource lcg;
   EXPECT_EQ(Generate(u"Q", 5, lcg), u"QQQQQ");
 }
 
-TEST(UnbiasedDrawSource, TakesTheBatchThatSpendsTheFewestBytes) {
+TEST(TUnbiasedDrawSource, TakesTheBatchThatSpendsTheFewestBytes) {
   struct Case {
     std::uint32_t range;
     unsigned size;
@@ -126,11 +126,11 @@ TEST(UnbiasedDrawSource, TakesTheBatchThatSpendsTheFewestBytes) {
       {0x80000001u, 2},  // (2^31 + 1)^2 rejects a quarter, and a single one half of the words
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(UnbiasedDrawSource::BatchSize(c.range), c.size) << c.range;
+    EXPECT_EQ(TUnbiasedDrawSource::BatchSize(c.range), c.size) << c.range;
   }
 }
 
-TEST(UnbiasedDrawSource, ReadsTheDigitsOfEachWordFromTheTop) {
+TEST(TUnbiasedDrawSource, ReadsTheDigitsOfEachWordFromTheTop) {
   // Words are read low byte first. x * r^k = D * 2^64 + rest; D's digits in base r, most
   // significant first, are the numbers; a word whose rest is below 2^64 mod r^k is rejected.
   struct Case {
@@ -163,7 +163,7 @@ TEST(UnbiasedDrawSource, ReadsTheDigitsOfEachWordFromTheTop) {
   }
 }
 
-TEST(UnbiasedDrawSource, HandsOutTheRestOfAWordLaterAndDropsItForAnotherRange) {
+TEST(TUnbiasedDrawSource, HandsOutTheRestOfAWordLaterAndDropsItForAnotherRange) {
   ScriptedSource source({1, 2, 3, 4, 5, 6, 7, 8});
   std::vector<std::uint32_t> out(3);
   source.DrawMany(256, out);
@@ -178,7 +178,7 @@ TEST(UnbiasedDrawSource, HandsOutTheRestOfAWordLaterAndDropsItForAnotherRange) {
   EXPECT_EQ(source.refills, 1) << "the block still had bytes";
 }
 
-TEST(UnbiasedDrawSource, ResultsAreEvenlySpread) {
+TEST(TUnbiasedDrawSource, ResultsAreEvenlySpread) {
   for (std::uint32_t range : {3u, 62u, 1000u}) {
     SCOPED_TRACE(range);
     const std::size_t per_value = 400;
@@ -202,7 +202,7 @@ TEST(UnbiasedDrawSource, ResultsAreEvenlySpread) {
   }
 }
 
-TEST(UnbiasedDrawSource, ARangeOfZeroIsRefusedFreshAndAfterAnotherRange) {
+TEST(TUnbiasedDrawSource, ARangeOfZeroIsRefusedFreshAndAfterAnotherRange) {
   // Fresh, the source's last range is 0 as well; after 62 the plan for 0 would divide by zero.
   for (const std::uint32_t before : {0u, 62u}) {
     SCOPED_TRACE(before);
@@ -214,17 +214,17 @@ TEST(UnbiasedDrawSource, ARangeOfZeroIsRefusedFreshAndAfterAnotherRange) {
     EXPECT_EQ(out, kept);
     source.DrawMany(62, out);  // still usable
   }
-  EXPECT_THROW(UnbiasedDrawSource::BatchSize(0), std::invalid_argument);
+  EXPECT_THROW(TUnbiasedDrawSource::BatchSize(0), std::invalid_argument);
 }
 
-TEST(UnbiasedDrawSource, RefillsInBlocksOf1KiB) {
+TEST(TUnbiasedDrawSource, RefillsInBlocksOf1KiB) {
   ScriptedSource source({0xFF});
   std::vector<std::uint32_t> out(5000);
   source.DrawMany(62, out);
   EXPECT_EQ(source.refills, 4) << "ten numbers from eight bytes";
 }
 
-TEST(UnbiasedDrawSource, WipeClearsTheRandomBytesAndTheNextDrawTakesFreshOnes) {
+TEST(TUnbiasedDrawSource, WipeClearsTheRandomBytesAndTheNextDrawTakesFreshOnes) {
   // 62 rejects the all-zero word of a cleared block, 256 would hand out its zeros.
   for (const std::uint32_t range : {62u, 256u}) {
     SCOPED_TRACE(range);
