@@ -5,19 +5,11 @@
 #include <algorithm>
 
 #include "tests/http/get_harness.h"
+#include "tests/http/same_bytes.h"
 #include "tests/http/scripted_transport.h"
 #include "toolkit/text.h"
 
 namespace {
-
-// Compares bytes that may run to MiBs without asking the test framework for a line diff of
-// them, which takes memory by the square of their lines.
-testing::AssertionResult SameBytes(const std::string& got, const std::string& expected) {
-  if (got == expected) return testing::AssertionSuccess();
-  const auto differ = std::mismatch(got.begin(), got.end(), expected.begin(), expected.end()).first - got.begin();
-  return testing::AssertionFailure() << got.size() << " bytes, expected " << expected.size()
-                                     << "; they differ from byte " << differ;
-}
 
 const std::string kOk = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nhi";
 
