@@ -19,7 +19,7 @@ files are copied), so a rerun after new tests sees them.
   scripts/mutate.py                      judge the mutants without a result, print them all
   scripts/mutate.py --fresh              forget all results and start over
   scripts/mutate.py --again survived     judge the survivors again (after adding tests)
-  scripts/mutate.py --only http_url      only the mutants whose file or text holds this text
+  scripts/mutate.py --only http_request  only the mutants whose file or text holds this text
   scripts/mutate.py --report             print the results without running anything
 
 The score is killed / (mutants - did not compile - listed equivalents - stale).
