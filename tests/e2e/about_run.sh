@@ -16,6 +16,16 @@ fail() {
   exit 1
 }
 
+# The processes below pid, one a line.
+descendants() {
+  local children child
+  children=$(pgrep -P "$1" || true)
+  for child in $children; do
+    echo "$child"
+    descendants "$child"
+  done
+}
+
 # Starts ./run in a process group of its own, as a terminal would, and waits for its report;
 # sets display, main and program (the program's process).
 start_run() {
@@ -32,8 +42,10 @@ start_run() {
   export DISPLAY=$display
   main=$(xdotool search --onlyvisible --name '^Tarvelin FREE 1\.12$' | head -n 1)
   [ -n "$main" ] || fail "no main window"
-  program=$(pgrep -s "$run_pid" -f 'Tarvelin\.exe' | head -n 1)  # this run's, not another checkout's
-  [ -n "$program" ] || fail "no Tarvelin.exe in the session of ./run"
+  # This run's program, not another checkout's: a descendant of ./run (which starts it in a
+  # session of its own, so that Ctrl+C reaches the script alone).
+  program=$(descendants "$run_pid" | grep -xF -f - <(pgrep -f 'Tarvelin\.exe' || true) | head -n 1 || true)
+  [ -n "$program" ] || fail "no Tarvelin.exe started by ./run"
 }
 
 # ./run, the program and the display have ended within 15 s.
@@ -81,6 +93,11 @@ env -u DISPLAY bash -c "$hint" || fail "the printed command failed: $hint"
 expect_all_ended "the printed command ($hint)"
 
 start_run
+ctrl_c_pid=$run_pid
 kill -INT -- -"$run_pid"  # Ctrl+C reaches the whole foreground group
 expect_all_ended "Ctrl+C"
+status=0
+wait "$ctrl_c_pid" || status=$?
+[ $status -eq 130 ] || fail "./run ended by Ctrl+C returned $status, not 130"
+! grep -q "X connection" "$log" || fail "the program lost its display before it ended"
 echo "ok: screenshot $shots/e2e-about.png; Exit, '$hint' and Ctrl+C each end ./run"
