@@ -7,6 +7,7 @@
 #   wine-session.sh start PREFIX SESSIONFILE [--window-manager]
 #   wine-session.sh stop  PREFIX SESSIONFILE
 set -u
+. "$(dirname "$0")/../tests/e2e/session_lib.sh"  # start_display, start_window_manager, make_wine_prefix
 action=$1 prefix=$2 session=$3 window_manager=${4:-}
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -24,32 +25,25 @@ stop() {
 start() {
   stop
   # Tests get a display of their own, so no window appears on the developer's screen.
-  local display=${TARVELIN_TEST_DISPLAY:-} xvfb_pid=
+  local display=${TARVELIN_TEST_DISPLAY:-} display_pid= wm_pid= wm_ready=1
   if [ -z "$display" ]; then
-    local n=90
-    while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp -ac >/dev/null 2>&1 &
-    xvfb_pid=$!
-    display=:$n
-    for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
+    start_display 90 Xvfb -screen 0 1280x1024x24 || return 1
   fi
   export DISPLAY=$display
-  local wm_pid=
   if [ "$window_manager" = --window-manager ]; then
-    openbox --sm-disable </dev/null >/dev/null 2>&1 &
-    wm_pid=$!
+    start_window_manager || wm_ready=0
   fi
   mkdir -p "$(dirname "$session")"
   {
     echo "export DISPLAY=$display"
-    echo "TARVELIN_XVFB_PID=$xvfb_pid"
+    echo "TARVELIN_XVFB_PID=$display_pid"
     echo "TARVELIN_WM_PID=$wm_pid"
     echo "export TARVELIN_WINDOW_MANAGER=${wm_pid:+1}"
   } > "$session"
+  # Without its window manager the session is not the one asked for: ended again.
+  [ $wm_ready -eq 1 ] || { stop; return 1; }
   wineserver -p </dev/null >/dev/null 2>&1
-  if [ ! -f "$prefix/system.reg" ]; then
-    wine wineboot -i </dev/null >/dev/null 2>&1
-  fi
+  make_wine_prefix
   # A test that crashes ends at once, with its backtrace on its output, instead of waiting for
   # a click on Wine's crash dialog until its time-out.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1

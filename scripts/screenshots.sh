@@ -6,20 +6,20 @@
 #   scripts/screenshots.sh [OUTPUT_FOLDER]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tests/e2e/session_lib.sh"  # start_display, make_wine_prefix
 out=${1:-$root/docs/screenshots}
 exe=$root/build/mingw/Tarvelin.exe
 [ -f "$exe" ] || { echo "build first: cmake --preset mingw && cmake --build --preset mingw" >&2; exit 1; }
 mkdir -p "$out"
 export WINEPREFIX=$root/build/screenshots/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-n=120
-while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 1600x1200x24 -nolisten tcp -ac >/dev/null 2>&1 &
-xvfb=$!
-trap 'wineserver -k 2>/dev/null; kill $xvfb 2>/dev/null' EXIT
-export DISPLAY=:$n
-for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
-mkdir -p "$(dirname "$WINEPREFIX")"
-[ -f "$WINEPREFIX/system.reg" ] || { wineboot -i >/dev/null 2>&1 || true; wineserver -w; }
+display_pid=
+trap 'wineserver -k 2>/dev/null; [ -z "$display_pid" ] || kill $display_pid 2>/dev/null' EXIT
+start_display 120 Xvfb -screen 0 1600x1200x24
+export DISPLAY=$display
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  make_wine_prefix
+  wineserver -w
+fi
 "$root/scripts/wine-prefix-setup.sh" --no-window-manager
 
 window_of() {  # the X window id of a window named exactly $1, waiting for it

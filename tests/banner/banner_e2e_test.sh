@@ -15,6 +15,7 @@
 set -euo pipefail
 : "${TARVELIN_BUILD:?}" "${TARVELIN_SOURCE:?}"
 . "$TARVELIN_SOURCE/tests/http/nginx_site.sh"
+. "$TARVELIN_SOURCE/tests/e2e/session_lib.sh"  # start_display, make_wine_prefix
 
 if [ -z "${TARVELIN_E2E_INSIDE:-}" ]; then
   if [ "$(id -u)" -ne 0 ] || ! unshare --net --mount true 2>/dev/null; then
@@ -49,31 +50,25 @@ defaults=(
   "Тут знают - как правильно выбрать пароль..."
 )
 
-xvfb_pid= server_pid= program_pid=
+display_pid= server_pid= program_pid=
 cleanup() {
   [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
   wineserver -k 2>/dev/null
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null
   wait 2>/dev/null
   return 0
 }
 trap cleanup EXIT
 
-n=150
-while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 1024x768x24 -nolisten tcp -ac >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
-export DISPLAY=:$n
+start_display 150 Xvfb -screen 0 1024x768x24
+export DISPLAY=$display
 
 # A server left from a run that was cut off would live in that run's namespace.
 wineserver -k 2>/dev/null || true
 wineserver -p </dev/null >/dev/null 2>&1 || true
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "creating the Wine prefix $WINEPREFIX"
-  wine wineboot -i </dev/null >/dev/null 2>&1
-fi
+[ -f "$WINEPREFIX/system.reg" ] || echo "creating the Wine prefix $WINEPREFIX"
+make_wine_prefix
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 rm -f "$cache"

@@ -7,7 +7,7 @@
 # a lower version no longer installs over it, and the silent uninstall removes everything but
 # the user's banner cache.
 #   deploy_test.sh VERSION   (after the tests release.packages and release.signing)
-. "$TARVELIN_SOURCE/tests/e2e/e2e_lib.sh"  # the test display, wait_window, click_client, fail
+. "$TARVELIN_SOURCE/tests/e2e/e2e_lib.sh"  # the test display, wait_window, click_client, fail, make_wine_prefix
 version=$1
 name=Tarvelin-$version-win64
 # The upgrade is from the build before this one: Windows Installer compares the first three numbers
@@ -31,7 +31,7 @@ lower_msi=$prefix/$lower_version/Tarvelin-$lower_version-win64.msi
 # No desktop entries for the shortcuts in the real user's home.
 export WINEPREFIX=$prefix/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 trap 'wineserver -k 2>/dev/null || true' EXIT
-wine wineboot -i </dev/null >/dev/null 2>&1
+make_wine_prefix || fail "cannot create the Wine prefix"
 read -r local_win appdata_win programdata_win < <(wine cmd /c echo %LOCALAPPDATA% %APPDATA% %ProgramData% | tr -d '\r')
 unix() { winepath -u "$1" 2>/dev/null; }
 cache=$(unix "$appdata_win\\Corvanix\\Ostrel\\reclam.txt")

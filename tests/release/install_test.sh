@@ -4,7 +4,7 @@
 # generates a password, and the silent uninstall removes all three and leaves the user's banner
 # cache alone.
 #   install_test.sh INSTALLER
-. "$TARVELIN_SOURCE/tests/e2e/e2e_lib.sh"  # the test display, wait_window, click_client, fail
+. "$TARVELIN_SOURCE/tests/e2e/e2e_lib.sh"  # the test display, wait_window, click_client, fail, make_wine_prefix
 installer=$1
 
 prefix=$TARVELIN_BUILD/install-test
@@ -13,7 +13,7 @@ mkdir -p "$prefix"
 # No desktop entries for the shortcut in the real user's home.
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 trap 'wineserver -k 2>/dev/null || true' EXIT
-wine wineboot -i </dev/null >/dev/null 2>&1
+make_wine_prefix || fail "cannot create the Wine prefix"
 
 # Windows paths of the prefix's user and their Unix twins.
 read -r local_win appdata_win < <(wine cmd /c echo %LOCALAPPDATA% %APPDATA% | tr -d '\r')
