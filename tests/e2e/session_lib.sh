@@ -3,9 +3,9 @@
 # e2e_lib.sh.
 
 # Starts an X server (the command and its arguments, e.g. Xvfb -screen 0 1280x1024x24) on the
-# first free display from FIRST and waits up to 10 s for its socket; sets display (:N) and
-# display_pid. Where another server takes the display meanwhile, ours ends and the next is tried,
-# 10 at most.
+# first free display from FIRST and waits up to 10 s until it answers a client (its socket comes
+# before that); sets display (:N) and display_pid. Where another server takes the display
+# meanwhile, ours ends and the next is tried, 10 at most.
 start_display() {
   local n=$1
   shift
@@ -15,7 +15,7 @@ start_display() {
     display_pid=$!
     for _ in $(seq 200); do
       kill -0 "$display_pid" 2>/dev/null || break
-      if [ -e /tmp/.X11-unix/X$n ]; then
+      if [ -e /tmp/.X11-unix/X$n ] && xdpyinfo -display :$n >/dev/null 2>&1; then
         display=:$n
         return 0
       fi
@@ -23,7 +23,7 @@ start_display() {
     done
     if kill -0 "$display_pid" 2>/dev/null; then
       kill "$display_pid" 2>/dev/null
-      echo "$* did not open the display :$n within 10 s" >&2
+      echo "$* did not answer on the display :$n within 10 s" >&2
       return 1
     fi
     n=$((n + 1))
