@@ -32,14 +32,23 @@ window_of() {  # the X window id of a window named exactly $1, waiting for it
   echo "no window named $1" >&2
   return 1
 }
+window_gone() {  # waits until no window named exactly $1 is shown
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  echo "the window named $1 is still there" >&2
+  return 1
+}
 
 for dpi in 96 144; do
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null 2>&1
   wineserver -k 2>/dev/null || true
-  sleep 0.5
+  wineserver -w  # the new setting takes effect with the next server
   wine "$exe" >/dev/null 2>&1 &
   program=$!
   main=$(window_of 'Tarvelin FREE 1\.12')
+  # Each shot follows the window's first paint: nothing on the display tells when it is done.
   sleep 1
   import -window "$main" "$out/main-$dpi.png"
   # The keys go to the active window. Shift+Tab from the alphabet field reaches the password-file button, the last in the order.
@@ -48,13 +57,13 @@ for dpi in 96 144; do
   sleep 1
   import -window "$dialog" "$out/file-dialog-$dpi.png"
   xdotool key Tab Tab Tab Return || true  # to "Закрыть" and press it
-  sleep 1
+  window_gone 'Соханение файла паролей'
   xdotool key shift+Tab shift+Tab Return || true  # back from BtnGenFile to BtnAbout
   about=$(window_of 'О программе')
   sleep 1
   import -window "$about" "$out/about-$dpi.png"
   xdotool key Return || true
-  sleep 0.5
+  window_gone 'О программе'
   xdotool key Tab Return || true  # BtnExit comes after BtnAbout
   wait $program || true
 done
@@ -67,7 +76,7 @@ wineserver -k 2>/dev/null || true
 TARVELIN_SCREENSHOT_HOLD_MS=3000 wine "$test_exe" --gtest_filter='MainFormTest.HighContrast*' 2>/dev/null |
   while IFS= read -r line; do
     if [ "${line%$'\r'}" = "screenshot now: high contrast switched on" ]; then
-      sleep 1
+      sleep 1  # the repaint in the new colours: nothing on the display tells when it is done
       import -window "$(window_of 'Tarvelin FREE 1\.12')" "$out/main-high-contrast-96.png"
     fi
   done

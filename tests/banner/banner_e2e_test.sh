@@ -107,6 +107,7 @@ run_program() {
   if [ -n "$window" ]; then
     # The pointer on the banner, at the bottom of the window: underlined.
     eval "$(xdotool getwindowgeometry --shell "$window")"
+    # Its repaint, for the screenshot: nothing on the display tells when it is done.
     xdotool mousemove --window "$window" $((WIDTH / 2)) $((HEIGHT - 8)) && sleep 0.5
     import -window "$window" "$work/$name-hover.png" 2>/dev/null || true
   fi
@@ -166,6 +167,7 @@ program_pid=$!
 for _ in $(seq 300); do [ -e "$work/silent.accepted" ] && break; sleep 0.1; done
 check_what="the download starts about 20 s after start"; check test -e "$work/silent.accepted"
 echo "request at $(($(date +%s) - started))s"
+# The check is of the time: the first tick, at 30 s, has passed 33 s after the start.
 left=$((started + 33 - $(date +%s)))
 [ "$left" -gt 0 ] && sleep "$left"
 LC_ALL=ru_RU.UTF-8 wine "$probe" "Z:$work/silent.txt"

@@ -73,7 +73,13 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ -n "$about" ] || fail "no About window"
-sleep 1
+# Enter goes where the X focus is.
+for _ in $(seq 100); do
+  [ "$(xdotool getwindowfocus 2>/dev/null)" = "$about" ] && break
+  sleep 0.1
+done
+[ "$(xdotool getwindowfocus 2>/dev/null)" = "$about" ] || fail "the keyboard does not reach the About window"
+sleep 0.5  # the window's first paint, for the screenshot: nothing on the display tells when it is done
 import -window root "$shots/e2e-about.png"
 xdotool key Return
 for _ in $(seq 50); do

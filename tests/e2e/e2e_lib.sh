@@ -23,7 +23,20 @@ start_program() {
   "$TARVELIN_WINE_RUN" "${1:-$exe}" &
   program_pid=$!
   window=$(wait_window '^Tarvelin FREE 1\.12$' 30) || fail "no main window within 30 s"
-  sleep 1  # mapped is not yet shown: the first paint and activation follow
+  main_ready
+}
+
+# Mapped is not yet shown: waits up to 10 s until the program takes the main window (window) for
+# its active one, and the window manager, if any, too; then until Wine takes it to stand where the
+# display shows it. Clicks and keys reach it then.
+main_ready() {
+  local end=$((SECONDS + 10))
+  until probe state && [ "$(seen main_active)" = 1 ] &&
+    { [ -z "${TARVELIN_WINDOW_MANAGER:-}" ] || [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]; }; do
+    [ $SECONDS -lt $end ] || fail "the main window did not become active within 10 s"
+    sleep 0.2
+  done
+  placed_window "$window" main
 }
 
 # Prints the id of the first window whose name matches, waiting up to the given seconds.
@@ -78,6 +91,29 @@ placed_window() {
     sleep 0.2
   done
   fail "Wine does not take the $name window to stand where it is shown"
+}
+
+# Waits up to the given seconds until the X focus is on the window (its id).
+focused() {
+  local id=$1 seconds=$2
+  for _ in $(seq $((seconds * 10))); do
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# The clipboard's text, empty when it holds none.
+clipboard_text() { xclip -o -selection clipboard 2>/dev/null || true; }
+# Waits up to 10 s until the clipboard holds a text other than BEFORE; prints what it holds then.
+clipboard_after() {
+  local before=$1 text=
+  for _ in $(seq 100); do
+    text=$(clipboard_text)
+    [ -n "$text" ] && [ "$text" != "$before" ] && break
+    sleep 0.1
+  done
+  echo "$text"
 }
 
 # Waits up to the given seconds for the program's process to end.

@@ -63,8 +63,12 @@ close_box background Tarvelin
 expect_box background Tarvelin "$(seen background.text)" app 0
 [[ "$(seen background.text)" == 'Cannot create file "Z:\proc\y.txt". '* ]] || fail "the report reads '$(seen background.text)'"
 wait "$background" || true
-sleep 0.5
-probe state
+# The activation comes back to the main window after the background window's time.
+for _ in $(seq 10); do
+  probe state
+  [ "$(seen main_active)" = 1 ] && break
+  sleep 0.3
+done
 expect_seen main_enabled 1
 expect_seen main_active 1
 probe key tab state

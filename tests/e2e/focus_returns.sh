@@ -16,7 +16,7 @@ save_as() {
   click_client "$window" 178 101 524 136
   local dialog
   dialog=$(wait_window '^Соханение файла паролей$' 10) || fail "no password-file dialog"
-  sleep 1  # mapped is not yet placed and shown: a click now may miss the button
+  placed_window "$dialog" dialog  # a click may miss the button before
   click_client "$dialog" 73 51 482 73  # "Выбрать файл"
   probe save-as "$1"
 }
@@ -25,42 +25,47 @@ new_file() { save_as "$(winpath "$work/new.txt")"; }
 overwrite() {
   echo old >"$work/old.txt"
   save_as "$(winpath "$work/old.txt")"
-  # The prompt takes the focus from the save dialog; "y" answers Yes.
-  local prompt
-  prompt=$(wait_window '^(Error|Save As|Сохранить как)$' 10) || fail "no overwrite prompt"
-  sleep 0.5
+  # The prompt takes the focus from the save dialog, whose caption it may share: it is the
+  # program's active window then. "y" answers Yes.
+  wait_window '^(Error|Save As|Сохранить как)$' 10 >/dev/null || fail "no overwrite prompt"
+  for _ in $(seq 20); do
+    probe state
+    [ "$(seen active)" = box ] && break
+    sleep 0.3
+  done
+  [ "$(seen active)" = box ] || fail "the overwrite prompt is not the active window but $(seen active)"
   xdotool key y
 }
 cancel() {
   click_client "$window" 178 101 524 136
   local dialog
   dialog=$(wait_window '^Соханение файла паролей$' 10) || fail "no password-file dialog"
-  sleep 1
+  placed_window "$dialog" dialog
   click_client "$dialog" 421 51 482 73  # "Закрыть"
 }
 about() {
   click_client "$window" 342 101 524 136
-  wait_window '^О программе$' 10 >/dev/null || fail "no About window"
-  sleep 0.5
+  local about
+  about=$(wait_window '^О программе$' 10) || fail "no About window"
+  focused "$about" 10 || fail "the keyboard does not reach the About window"
   xdotool key Return
 }
 
 # Waits until the X focus is on the main window, then types Tab and sees the focus move.
 expect_keyboard_back() {
-  local name=$1 focused=
-  for _ in $(seq 50); do
-    focused=$(xdotool getwindowfocus getwindowname 2>/dev/null || true)
-    [ "$focused" = "Tarvelin FREE 1.12" ] && break
-    sleep 0.1
-  done
-  [ "$focused" = "Tarvelin FREE 1.12" ] || fail "$name: the keyboard is on '$focused', not on the main window"
+  local name=$1
+  focused "$window" 5 ||
+    fail "$name: the keyboard is on '$(xdotool getwindowfocus getwindowname 2>/dev/null || true)', not on the main window"
   probe state
   local before after
   before=$(seen focus)
   xdotool key Tab
-  sleep 0.3
-  probe state
-  after=$(seen focus)
+  for _ in $(seq 10); do
+    probe state
+    after=$(seen focus)
+    [ "$after" != "$before" ] && break
+    sleep 0.2
+  done
   [ "$after" != "$before" ] || fail "$name: a typed Tab did not move the focus from $before"
   echo "ok: $name: the keyboard is back ($before -> $after)"
 }

@@ -6,10 +6,9 @@
 . "$(dirname "$0")/e2e_lib.sh"
 
 start_program
-sleep 1
+before=$(clipboard_text)
 click_client "$window" 76 101 524 136  # Generate
-sleep 1
-password=$(xclip -o -selection clipboard 2>/dev/null || true)
+password=$(clipboard_after "$before")
 [[ "$password" =~ ^[0-9A-Za-z]{7}$ ]] || fail "clipboard holds '$password', not a 7-character password"
 import -window root "$shots/e2e-main.png"
 

@@ -31,6 +31,7 @@ lower_msi=$prefix/$lower_version/Tarvelin-$lower_version-win64.msi
 # No desktop entries for the shortcuts in the real user's home.
 export WINEPREFIX=$prefix/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 trap 'wineserver -k 2>/dev/null || true' EXIT
+TARVELIN_WINE_RUN=wine  # the probe too runs in this prefix
 make_wine_prefix || fail "cannot create the Wine prefix"
 read -r local_win appdata_win programdata_win < <(wine cmd /c echo %LOCALAPPDATA% %APPDATA% %ProgramData% | tr -d '\r')
 unix() { winepath -u "$1" 2>/dev/null; }
@@ -136,10 +137,10 @@ EOF_VALUES
   wine "$install_win\\Tarvelin.exe" &
   program_pid=$!
   window=$(wait_window '^Tarvelin FREE 1\.12$' 30) || fail "$row: the installed program shows no main window within 30 s"
-  sleep 1
+  main_ready
+  before=$(clipboard_text)
   click_client "$window" 76 101 524 136  # Generate
-  sleep 1
-  password=$(xclip -o -selection clipboard 2>/dev/null || true)
+  password=$(clipboard_after "$before")
   [[ "$password" =~ ^[0-9A-Za-z]{7}$ ]] || fail "$row: clipboard holds '$password', not a 7-character password"
   click_client "$window" 470 101 524 136  # Exit
   wait_exit 15 || fail "$row: the installed program did not end after Exit"

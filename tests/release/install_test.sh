@@ -13,6 +13,7 @@ mkdir -p "$prefix"
 # No desktop entries for the shortcut in the real user's home.
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 trap 'wineserver -k 2>/dev/null || true' EXIT
+TARVELIN_WINE_RUN=wine  # the probe too runs in this prefix
 make_wine_prefix || fail "cannot create the Wine prefix"
 
 # Windows paths of the prefix's user and their Unix twins.
@@ -50,10 +51,10 @@ size_kib=$(( $(value EstimatedSize) ))
 wine "$install_win\\Tarvelin.exe" &
 program_pid=$!
 window=$(wait_window '^Tarvelin FREE 1\.12$' 30) || fail "the installed program shows no main window within 30 s"
-sleep 1
+main_ready
+before=$(clipboard_text)
 click_client "$window" 76 101 524 136  # Generate
-sleep 1
-password=$(xclip -o -selection clipboard 2>/dev/null || true)
+password=$(clipboard_after "$before")
 [[ "$password" =~ ^[0-9A-Za-z]{7}$ ]] || fail "clipboard holds '$password', not a 7-character password"
 click_client "$window" 470 101 524 136  # Exit
 wait_exit 15 || fail "the installed program did not end after Exit"

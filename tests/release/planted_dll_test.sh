@@ -16,9 +16,9 @@ cp "$planted" "$folder/bcrypt.dll"
   /v bcrypt /d native,builtin /f >/dev/null 2>&1 || fail "cannot set the DLL order of the copy"
 cd "$folder"
 start_program "$folder/Tarvelin-planted.exe"
+before=$(clipboard_text)
 click_client "$window" 76 101 524 136  # Generate
-sleep 1
-password=$(xclip -o -selection clipboard 2>/dev/null || true)
+password=$(clipboard_after "$before")
 [ ! -e planted-bcrypt-loaded.txt ] || fail "the program loaded the bcrypt.dll planted beside it"
 click_client "$window" 470 101 524 136  # Exit
 wait_exit 15 || fail "the program did not end after Exit"
