@@ -69,6 +69,14 @@ click_client() {
   move_client "$@"
   xdotool click 1
 }
+# Clicks the centre of the program's control that the probe names so (gen, about, exit, file,
+# open, close), where the program takes it to stand.
+click_control() {
+  local x y
+  probe where "$1"
+  IFS=, read -r x y <<<"$(seen "$1.center")"
+  xdotool mousemove "$x" "$y" click 1
+}
 
 # Waits until Wine takes a window just shown (the X window id, NAME as the probe's state names it)
 # to stand where the X server shows it. Under a window manager Wine now and then takes a freshly
@@ -171,7 +179,7 @@ expect_box() {
 }
 
 # Generate draws a 7-character password from the default alphabet into the password field.
-click_generate() { click_client "$window" 76 101 524 136; }
+click_generate() { click_control gen; }
 generate_works() {
   local before
   probe get password

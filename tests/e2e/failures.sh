@@ -15,12 +15,12 @@ no_alphabet="Не задан набор символов для генераци
 # The password-file command up to its save dialog, with an optional count.
 choose_file() {
   local path=$1 count=${2:-}
-  click_client "$window" 178 101 524 136
+  click_control file
   local dialog
   dialog=$(wait_window '^Соханение файла паролей$' 10) || fail "no password-file dialog"
   placed_window "$dialog" dialog
   [ -n "$count" ] && probe set count "$count"
-  click_client "$dialog" 73 51 482 73  # "Выбрать файл"
+  click_control open
   probe save-as "$path"
 }
 
@@ -79,7 +79,7 @@ probe key left state
 expect_seen focus exit
 generate_works
 
-click_client "$window" 470 101 524 136  # Exit
+click_control exit
 wait_exit 15 || fail "the program did not end after Exit"
 
 echo "--- GenRandomFile with a count of 0 or less (test build)"

@@ -13,11 +13,11 @@ trap 'rm -rf "$work" "$probe_out"' EXIT
 
 # The password-file dialog up to the save dialog, which gets path.
 save_as() {
-  click_client "$window" 178 101 524 136
+  click_control file
   local dialog
   dialog=$(wait_window '^Соханение файла паролей$' 10) || fail "no password-file dialog"
   placed_window "$dialog" dialog  # a click may miss the button before
-  click_client "$dialog" 73 51 482 73  # "Выбрать файл"
+  click_control open
   probe save-as "$1"
 }
 
@@ -37,14 +37,14 @@ overwrite() {
   xdotool key y
 }
 cancel() {
-  click_client "$window" 178 101 524 136
+  click_control file
   local dialog
   dialog=$(wait_window '^Соханение файла паролей$' 10) || fail "no password-file dialog"
   placed_window "$dialog" dialog
-  click_client "$dialog" 421 51 482 73  # "Закрыть"
+  click_control close
 }
 about() {
-  click_client "$window" 342 101 524 136
+  click_control about
   local about
   about=$(wait_window '^О программе$' 10) || fail "no About window"
   focused "$about" 10 || fail "the keyboard does not reach the About window"

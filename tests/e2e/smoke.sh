@@ -7,7 +7,7 @@
 
 start_program
 before=$(clipboard_text)
-click_client "$window" 76 101 524 136  # Generate
+click_control gen
 password=$(clipboard_after "$before")
 [[ "$password" =~ ^[0-9A-Za-z]{7}$ ]] || fail "clipboard holds '$password', not a 7-character password"
 import -window root "$shots/e2e-main.png"
@@ -23,6 +23,6 @@ for _ in $(seq 100); do [ -s "$opened" ] && break; sleep 0.1; done
 "$TARVELIN_WINE_RUN" reg delete "$browsers" /v Browsers /f >/dev/null 2>&1
 [ "$(cat "$opened" 2>/dev/null)" = "http://www.corvanix.example/" ] ||
   fail "the banner click opened '$(cat "$opened" 2>/dev/null)', not the site"
-click_client "$window" 470 101 524 136  # Exit
+click_control exit
 wait_exit 15 || fail "the program did not end after Exit"
 echo "ok: password $password, screenshot $shots/e2e-main.png"

@@ -54,6 +54,9 @@
 //   clipboard-seq         clipboard.seq alone: the clipboard is not opened, so that a program
 //                         putting data on it is not kept waiting
 //   close                 asks the main window to close
+//   where CONTROL         CONTROL.center=X,Y: the centre of the program's first visible control
+//                         that state names CONTROL (gen, about, exit, file, open, close, ...),
+//                         on the screen, where the program takes it to stand
 //   watch PATH SECONDS [CHANGES]   times round trips to the main window (WM_NULL, sent again and
 //                         again) until the file PATH exists and its size has stayed the same for
 //                         SECONDS, making CHANGES on the way: items "MS:FIELD=TEXT" split by "|",
@@ -322,6 +325,39 @@ void Background(DWORD seconds) {
   ::DestroyWindow(hwnd);
 }
 
+// The program's first visible control of the name (NameOf) in its visible top-level windows.
+HWND Control(const std::wstring& name) {
+  struct Find {
+    const std::wstring& name;
+    HWND found;
+  } find{name, nullptr};
+  ::EnumThreadWindows(
+      g_thread,
+      [](HWND top, LPARAM lp) -> BOOL {
+        if (!::IsWindowVisible(top)) return TRUE;
+        ::EnumChildWindows(
+            top,
+            [](HWND hwnd, LPARAM found) -> BOOL {
+              auto* f = reinterpret_cast<Find*>(found);
+              if (!::IsWindowVisible(hwnd) || NameOf(hwnd) != f->name) return TRUE;
+              f->found = hwnd;
+              return FALSE;
+            },
+            lp);
+        return reinterpret_cast<Find*>(lp)->found ? FALSE : TRUE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  if (!find.found) Fail("no visible control named " + Utf8FromUtf16(U16(name)));
+  return find.found;
+}
+
+void Where(const std::wstring& name) {
+  RECT rect{};
+  ::GetWindowRect(Control(name), &rect);
+  Put(name + L".center",
+      std::to_wstring((rect.left + rect.right) / 2) + L"," + std::to_wstring((rect.top + rect.bottom) / 2));
+}
+
 GUITHREADINFO ThreadInfo() {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
@@ -565,6 +601,8 @@ void RunSteps(const std::vector<std::wstring>& args, bool without_main) {
       Put(L"clipboard.seq", std::to_wstring(::GetClipboardSequenceNumber()));
     } else if (step == L"close") {
       ::PostMessageW(g_main, WM_CLOSE, 0, 0);
+    } else if (step == L"where") {
+      Where(arg(++i));
     } else if (step == L"watch") {
       const std::wstring& path = arg(++i);
       const double quiet = std::wcstod(arg(++i).c_str(), nullptr);

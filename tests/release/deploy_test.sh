@@ -7,7 +7,7 @@
 # a lower version no longer installs over it, and the silent uninstall removes everything but
 # the user's banner cache.
 #   deploy_test.sh VERSION   (after the tests release.packages and release.signing)
-. "$TARVELIN_SOURCE/tests/e2e/e2e_lib.sh"  # the test display, wait_window, click_client, fail, make_wine_prefix
+. "$TARVELIN_SOURCE/tests/e2e/e2e_lib.sh"  # the test display, wait_window, click_control, fail, make_wine_prefix
 version=$1
 name=Tarvelin-$version-win64
 # The upgrade is from the build before this one: Windows Installer compares the first three numbers
@@ -139,10 +139,10 @@ EOF_VALUES
   window=$(wait_window '^Tarvelin FREE 1\.12$' 30) || fail "$row: the installed program shows no main window within 30 s"
   main_ready
   before=$(clipboard_text)
-  click_client "$window" 76 101 524 136  # Generate
+  click_control gen
   password=$(clipboard_after "$before")
   [[ "$password" =~ ^[0-9A-Za-z]{7}$ ]] || fail "$row: clipboard holds '$password', not a 7-character password"
-  click_client "$window" 470 101 524 136  # Exit
+  click_control exit
   wait_exit 15 || fail "$row: the installed program did not end after Exit"
 
   if [ "$kind" = msi ] && [ "$older_package" != - ]; then

@@ -4,7 +4,7 @@
 # generates a password, and the silent uninstall removes all three and leaves the user's banner
 # cache alone.
 #   install_test.sh INSTALLER
-. "$TARVELIN_SOURCE/tests/e2e/e2e_lib.sh"  # the test display, wait_window, click_client, fail, make_wine_prefix
+. "$TARVELIN_SOURCE/tests/e2e/e2e_lib.sh"  # the test display, wait_window, click_control, fail, make_wine_prefix
 installer=$1
 
 prefix=$TARVELIN_BUILD/install-test
@@ -53,10 +53,10 @@ program_pid=$!
 window=$(wait_window '^Tarvelin FREE 1\.12$' 30) || fail "the installed program shows no main window within 30 s"
 main_ready
 before=$(clipboard_text)
-click_client "$window" 76 101 524 136  # Generate
+click_control gen
 password=$(clipboard_after "$before")
 [[ "$password" =~ ^[0-9A-Za-z]{7}$ ]] || fail "clipboard holds '$password', not a 7-character password"
-click_client "$window" 470 101 524 136  # Exit
+click_control exit
 wait_exit 15 || fail "the installed program did not end after Exit"
 
 # The banner cache is the user's: the uninstaller leaves it.

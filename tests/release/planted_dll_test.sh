@@ -4,7 +4,7 @@
 # generator; the password comes from the system. Wine, unlike Windows, prefers its own bcrypt to a
 # DLL in the program's folder, so the program's copy is told to prefer the one beside it.
 #   planted_dll_test.sh PLANTED_DLL
-. "$TARVELIN_SOURCE/tests/e2e/e2e_lib.sh"  # the test display, start_program, click_client, fail
+. "$TARVELIN_SOURCE/tests/e2e/e2e_lib.sh"  # the test display, start_program, click_control, fail
 planted=$1
 
 folder=$TARVELIN_BUILD/planted-dll
@@ -17,10 +17,10 @@ cp "$planted" "$folder/bcrypt.dll"
 cd "$folder"
 start_program "$folder/Tarvelin-planted.exe"
 before=$(clipboard_text)
-click_client "$window" 76 101 524 136  # Generate
+click_control gen
 password=$(clipboard_after "$before")
 [ ! -e planted-bcrypt-loaded.txt ] || fail "the program loaded the bcrypt.dll planted beside it"
-click_client "$window" 470 101 524 136  # Exit
+click_control exit
 wait_exit 15 || fail "the program did not end after Exit"
 [[ "$password" =~ ^[0-9A-Za-z]{7}$ ]] || fail "clipboard holds '$password', not a 7-character password"
 [ "$password" != AAAAAAA ] || fail "the password came from the planted bcrypt.dll"
