@@ -4,13 +4,8 @@
 
 #include <cstdint>
 
-// A rectangle of screen pixels, right and bottom outside it.
-struct TBox {
-  std::int32_t left, top, right, bottom;
-};
-struct TPlace {
-  std::int32_t x, y;
-};
+#include "toolkit/layout.h"
+
 
 // The top-left corner of a window of width × height centred on area and then moved inside
 // bounds; a window larger than bounds keeps bounds' top-left corner, so its caption stays on the

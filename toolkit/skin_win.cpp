@@ -69,7 +69,7 @@ COLORREF SkinFontColor() { return HighContrast() ? ::GetSysColor(COLOR_BTNTEXT) 
 
 COLORREF SkinTextColor(TSkinSection section, COLORREF font_color) {
   if (HighContrast()) return Skin(section).text;
-  return font_color == CLR_INVALID ? ::GetSysColor(COLOR_WINDOWTEXT) : font_color;
+  return font_color == kSystemTextColor ? ::GetSysColor(COLOR_WINDOWTEXT) : font_color;
 }
 
 void FillSolid(HDC dc, const RECT& r, COLORREF c) {

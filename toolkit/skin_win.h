@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "toolkit/layout.h"
+
 enum class TSkinSection { Form, Edit, Button, Panel, GroupBox, SpeedButtonSmall };
 
 struct TSkinColors {
@@ -36,7 +38,7 @@ extern std::function<bool()> HighContrastQueryOverride;
 
 // The colour of transparent labels drawn on a window of the skin.
 COLORREF SkinFontColor();
-// The colour a control of section draws its text in: its font's colour (CLR_INVALID: the
+// The colour a control of section draws its text in: its font's colour (kSystemTextColor: the
 // system's window text) with the skin, the section's system text colour in high contrast.
 COLORREF SkinTextColor(TSkinSection section, COLORREF font_color);
 

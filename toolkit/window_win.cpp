@@ -60,10 +60,6 @@ void ClearAccessibleName(HWND hwnd) {
 
 }  // namespace
 
-RECT ScaleRect(const TRect96& r, UINT dpi) {
-  return RECT{ScaleTo(r.x, dpi), ScaleTo(r.y, dpi), ScaleTo(r.x + r.width, dpi), ScaleTo(r.y + r.height, dpi)};
-}
-
 TUniqueFont CreateFontFor(const TFontSpec& font, UINT dpi) {
   TUniqueFont handle(::CreateFontW(-ScaleTo(font.height, dpi), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
                                   font.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -170,13 +166,14 @@ bool TWinControl::DoMouseWheel(WORD keys, int delta, POINT pos) {
 bool TWinControl::MouseWheel(WORD, int, POINT) { return false; }
 
 LRESULT TWinControl::MouseWheelMessage(WPARAM wp, LPARAM lp) {
-  // Windows 10 and 11 send the wheel to the window under the pointer, Wine and older Windows to
-  // the focus: either way a form hands it, once, to the control that has the focus.
-  const TWheelRoute route = RouteMouseWheel(wp, lp);
-  if (route == TWheelRoute::Handed) return 0;
-  // A turn the focused control leaves to its parents ends with them: a control without the
-  // focus never acts on the wheel.
-  if (!Focused()) return route == TWheelRoute::ToFocus ? 0 : DefProc(WM_MOUSEWHEEL, wp, lp);
+  switch (WheelActionFor(RouteMouseWheel(wp, lp), Focused())) {
+    case TWheelAction::Drop:
+      return 0;
+    case TWheelAction::Default:
+      return DefProc(WM_MOUSEWHEEL, wp, lp);
+    case TWheelAction::Offer:
+      break;
+  }
   const WORD keys = GET_KEYSTATE_WPARAM(wp);
   const int delta = GET_WHEEL_DELTA_WPARAM(wp);
   const POINT pos = PointOf(lp);

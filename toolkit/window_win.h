@@ -11,51 +11,25 @@
 #include <vector>
 
 #include "toolkit/handle_win.h"
+#include "toolkit/layout.h"
 #include "toolkit/object.h"
 #include "toolkit/skin_win.h"
+#include "toolkit/wheel_route.h"
 
 class TContainer;
-
-// How the top of a tree of controls takes a wheel turn that reached one of its windows.
-enum class TWheelRoute {
-  Own,      // nobody routes it: the window that received the turn handles it
-  Handed,   // handed on to the window that has the focus; nobody else acts on it
-  ToFocus,  // the turn on its way to the focus: only the focused control acts on it
-};
 
 // A turn of the mouse wheel offered to a control: the key flags of the message, the distance in
 // 120ths of a notch (positive away from the user) and the pointer in screen coordinates. Setting
 // handled keeps the turn from the control's own handling.
 using TMouseWheelEvent = std::function<void(TObject* Sender, WORD keys, int delta, POINT pos, bool& handled)>;
 
-// Rectangles and lengths of the layouts are given in pixels at 96 dots per inch.
-struct TRect96 {
-  int x = 0, y = 0, width = 0, height = 0;
-};
-
-// Scales a length given at 96 dpi to dpi, rounding to the nearest pixel.
-inline int ScaleTo(int value, UINT dpi) { return ::MulDiv(value, static_cast<int>(dpi), 96); }
+// The rectangle of box for the system's calls.
+constexpr RECT ToRect(const TBox& box) noexcept { return RECT{box.left, box.top, box.right, box.bottom}; }
 // Scales a rectangle edge by edge, so neighbouring controls stay flush at every dpi.
-RECT ScaleRect(const TRect96& r, UINT dpi);
+inline RECT ScaleRect(const TRect96& r, UINT dpi) { return ToRect(ScaleBox(r, dpi)); }
 // The pointer position a mouse message carries in its lParam (signed: it may lie left of or
 // above the window on a second monitor).
 inline POINT PointOf(LPARAM lp) noexcept { return POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
-
-struct TFontSpec {
-  const wchar_t* face = L"Tahoma";
-  int height = 11;  // character height in pixels at 96 dpi (8 pt)
-  bool bold = false;
-  bool underline = false;
-  COLORREF color = CLR_INVALID;  // CLR_INVALID: the system's window-text colour
-
-  bool operator==(const TFontSpec&) const = default;
-};
-
-// The fonts of the program's windows: Tahoma at 8 and 10 points.
-inline constexpr TFontSpec kTahoma8{};
-inline constexpr TFontSpec kTahoma8Bold{L"Tahoma", 11, true};
-inline constexpr TFontSpec kTahoma10{L"Tahoma", 13};
-inline constexpr TFontSpec kTahoma10Bold{L"Tahoma", 13, true};
 
 TUniqueFont CreateFontFor(const TFontSpec& font, UINT dpi);
 
