@@ -6,12 +6,11 @@
 #include <objbase.h>
 
 #include <algorithm>
-#include <deque>
-#include <mutex>
+#include <thread>
 
 #include "toolkit/exception.h"
 #include "toolkit/failure.h"
-#include "toolkit/handle_win.h"
+#include "toolkit/sync_queue.h"
 #include "toolkit/system_library_win.h"
 #include "toolkit/wide.h"
 #include "toolkit/window_win.h"
@@ -22,25 +21,26 @@ namespace {
 
 const wchar_t kWindowClass[] = L"TarvelinApplication";
 
-struct TSyncRequest {
-  const std::function<void()>* work;
-  std::exception_ptr failure;
-  TUniqueKernelHandle done;
-};
-
-// The process-wide queue of work handed to the GUI thread. It is never destroyed: a worker
-// thread may still be waiting in it while the process ends.
-struct TSyncQueue {
-  std::mutex lock;
-  std::deque<TSyncRequest*> requests;
-  HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);  // set while requests wait
-  HWND window = nullptr;                                        // woken with WM_NULL
-  DWORD gui_thread = 0;
-};
-
+// The process-wide queue of work handed to the GUI thread and the event set while work waits in
+// it. Neither is ever destroyed: a worker thread may still be waiting in the queue while the
+// process ends.
 TSyncQueue& Queue() {
   static TSyncQueue* queue = new TSyncQueue;
   return *queue;
+}
+HANDLE WakeEvent() {
+  static const HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  return event;
+}
+
+// Wakes the GUI thread for work: the event ends its idle wait, WM_NULL to window (the current
+// application's) drains the queue also while a modal loop or a message box runs.
+TSyncQueue::TWaker WakerFor(HWND window) {
+  return TSyncQueue::TWaker{[window] {
+                              ::SetEvent(WakeEvent());
+                              if (window) ::PostMessageW(window, WM_NULL, 0, 0);
+                            },
+                            [] { ::ResetEvent(WakeEvent()); }};
 }
 
 // The failure report every window, timer and worker completion reaches: the current
@@ -72,23 +72,15 @@ TApplication::TApplication() {
   ::QueryPerformanceFrequency(&frequency);
   ticks_per_ms_ = std::max<LONGLONG>(frequency.QuadPart / 1000, 1);
   pacer_ = TPassPacer(ticks_per_ms_);
-  TSyncQueue& q = Queue();
-  {
-    std::lock_guard guard(q.lock);
-    q.window = handle_;
-    q.gui_thread = ::GetCurrentThreadId();
-  }
+  Queue().SetGuiThread(std::this_thread::get_id());
+  Queue().SetWaker(WakerFor(handle_));
   previous_ = Application;
   Application = this;
   SetFailureReport(&ReportToApplication);
 }
 
 TApplication::~TApplication() {
-  TSyncQueue& q = Queue();
-  {
-    std::lock_guard guard(q.lock);
-    q.window = previous_ ? previous_->handle_ : nullptr;
-  }
+  Queue().SetWaker(WakerFor(previous_ ? previous_->handle_ : nullptr));
   ::DestroyWindow(handle_);
   if (Application == this) Application = previous_;
   if (SUCCEEDED(com_)) ::CoUninitialize();
@@ -146,7 +138,7 @@ void TApplication::Idle() {
   CheckSynchronize();
   MSG msg;
   if (::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) return;
-  HANDLE event = Queue().event;
+  HANDLE event = WakeEvent();
   ::MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
@@ -265,44 +257,9 @@ void TApplication::EnableWindows(const std::vector<HWND>& windows) {
   }
 }
 
-void TApplication::Synchronize(const std::function<void()>& work) {
-  TSyncQueue& q = Queue();
-  if (::GetCurrentThreadId() == q.gui_thread) {
-    work();
-    return;
-  }
-  TSyncRequest request{&work, nullptr, TUniqueKernelHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr))};
-  if (!request.done) throw EOutOfResources(u"Cannot create an event");
-  HWND window;
-  {
-    std::lock_guard guard(q.lock);
-    q.requests.push_back(&request);
-    ::SetEvent(q.event);
-    window = q.window;
-  }
-  if (window) ::PostMessageW(window, WM_NULL, 0, 0);
-  ::WaitForSingleObject(request.done.Get(), INFINITE);
-  if (request.failure) std::rethrow_exception(request.failure);
-}
+void TApplication::Synchronize(const std::function<void()>& work) { Queue().Run(work); }
 
-bool TApplication::CheckSynchronize() {
-  TSyncQueue& q = Queue();
-  std::deque<TSyncRequest*> batch;
-  {
-    std::lock_guard guard(q.lock);
-    batch.swap(q.requests);
-    ::ResetEvent(q.event);
-  }
-  for (TSyncRequest* request : batch) {
-    try {
-      (*request->work)();
-    } catch (...) {
-      request->failure = std::current_exception();
-    }
-    ::SetEvent(request->done.Get());
-  }
-  return !batch.empty();
-}
+bool TApplication::CheckSynchronize() { return Queue().Drain(); }
 
 LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NULL && Application && Application->handle_ == hwnd) {
