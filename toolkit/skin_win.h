@@ -1,5 +1,5 @@
-// The program's one built-in look: flat and light, the same colours in every window. Controls
-// name the section they are drawn with. In high contrast the look steps aside for the system's colours.
+// The look of the program's windows: the skin's colours, or the system's in high contrast, and
+// the fills and frames drawn with them.
 #pragma once
 
 #include <windows.h>
@@ -7,20 +7,7 @@
 #include <functional>
 
 #include "toolkit/layout.h"
-
-enum class TSkinSection { Form, Edit, Button, Panel, GroupBox, SpeedButtonSmall };
-
-struct TSkinColors {
-  COLORREF face;           // background
-  COLORREF border;         // frame line
-  COLORREF text;           // font colour
-  COLORREF hot_face;        // under the pointer
-  COLORREF hot_border;
-  COLORREF pressed_face;    // held down
-  COLORREF pressed_border;
-  COLORREF focus_border;    // has the keyboard focus
-  COLORREF disabled_text;
-};
+#include "toolkit/skin_colors.h"
 
 // The colours of a section: the skin's own, or in high contrast the system's (window and window
 // text for fields, button face and button text elsewhere, hot light under the pointer,
