@@ -2,8 +2,6 @@
 // edges at every DPI.
 #include "about/about_picture_win.h"
 
-#include <cmath>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -18,38 +16,9 @@ namespace {
 using TUniqueRegion = TUniqueHandle<TTypedGdiTraits<HRGN>>;
 using TUniquePen = TUniqueHandle<TTypedGdiTraits<HPEN>>;
 
-// The band's shapes are drawn this many times larger and averaged down, so GDI's hard edges
-// come out smooth.
-constexpr int kOversample = 4;
-
-// The band: diagonal stripes over a blue that darkens downwards, a light line at its foot.
-constexpr COLORREF kBandTop = RGB(34, 104, 184), kBandBottom = RGB(14, 66, 136);
-constexpr COLORREF kStripeTop = RGB(42, 114, 195), kStripeBottom = RGB(20, 75, 147);
-constexpr double kStripePeriod = 14, kStripeWidth = 6;
-constexpr COLORREF kFootLine = RGB(98, 160, 226);
-// The emblem: a blue disc in a light ring, bearing a grey six-armed asterisk.
-constexpr double kEmblemX = 60, kEmblemY = 57, kEmblemRadius = 44, kRingWidth = 3;
-constexpr COLORREF kRing = RGB(226, 236, 248), kDiscTop = RGB(74, 152, 232), kDiscBottom = RGB(16, 78, 170);
-constexpr double kArm = 30, kArmWidth = 12;
-constexpr COLORREF kArmShadow = RGB(14, 56, 122), kArmColor = RGB(208, 212, 218);
-// The texts beside the emblem.
-constexpr int kTextX = 126, kNameY = 22, kNameHeight = 36, kSloganY = 70, kSloganHeight = 15;
-constexpr COLORREF kTextShadow = RGB(10, 46, 102), kNameColor = RGB(255, 255, 255), kFreeColor = RGB(150, 200, 255);
-constexpr COLORREF kSloganColor = RGB(214, 230, 250);
-const wchar_t kSlogan[] = L"Надёжные пароли — одним щелчком";
-// Below the band.
-constexpr COLORREF kShadeTop = RGB(200, 205, 212), kWhite = RGB(255, 255, 255);
-
-// Lengths at 96 dpi to pixels of a drawing scale.
-struct TScaler {
-  double factor;
-  int operator()(double v) const { return static_cast<int>(std::lround(v * factor)); }
-};
-
 struct TDib {
   TUniqueBitmap bitmap;
-  BYTE* bits = nullptr;
-  int stride = 0;  // bytes per row, rows top first
+  TPixelRows rows{nullptr, 0};
 };
 
 TDib CreateDib(int width, int height, WORD bits_per_pixel) {
@@ -64,8 +33,7 @@ TDib CreateDib(int width, int height, WORD bits_per_pixel) {
   TDib dib;
   dib.bitmap.Reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!dib.bitmap) throw EOutOfResources(u"Cannot create a bitmap");
-  dib.bits = static_cast<BYTE*>(bits);
-  dib.stride = (width * bits_per_pixel / 8 + 3) & ~3;
+  dib.rows = TPixelRows{static_cast<std::uint8_t*>(bits), (width * bits_per_pixel / 8 + 3) & ~3};
   return dib;
 }
 
@@ -95,18 +63,16 @@ void FillDisc(HDC dc, const TScaler& s, double radius, COLORREF top, COLORREF bo
   FillGradientIn(dc, TUniqueRegion(::CreateEllipticRgn(box.left, box.top, box.right, box.bottom)), box, top, bottom);
 }
 
-// Three strokes with round ends through the emblem's centre, one of them upright.
+// The asterisk's strokes with round ends.
 void DrawAsterisk(HDC dc, const TScaler& s, double dx, double dy, COLORREF color) {
   const LOGBRUSH brush{BS_SOLID, color, 0};
   TUniquePen pen(
       ::ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND, static_cast<DWORD>(s(kArmWidth)), &brush, 0, nullptr));
   if (!pen) throw EOutOfResources(u"Cannot create a pen");
   const TSelection selected(dc, pen.Get());
-  for (int i = 0; i < 3; ++i) {
-    const double angle = std::numbers::pi / 2 + i * std::numbers::pi / 3;
-    const double x = kArm * std::cos(angle), y = kArm * std::sin(angle);
-    ::MoveToEx(dc, s(kEmblemX + dx + x), s(kEmblemY + dy - y), nullptr);
-    ::LineTo(dc, s(kEmblemX + dx - x), s(kEmblemY + dy + y));
+  for (const TStroke& stroke : AsteriskStrokes(s, dx, dy)) {
+    ::MoveToEx(dc, stroke.from.x, stroke.from.y, nullptr);
+    ::LineTo(dc, stroke.to.x, stroke.to.y);
   }
 }
 
@@ -115,12 +81,8 @@ void DrawBandShapes(HDC dc, const TScaler& s, int width, int height) {
   const RECT band{0, 0, width, height};
   FillGradient(dc, band, kBandTop, kBandBottom);
   std::vector<POINT> points;
-  std::vector<INT> counts;
-  for (double x = -kAboutBandHeight; x < kAboutPictureWidth; x += kStripePeriod) {
-    points.insert(points.end(), {POINT{s(x), height}, POINT{s(x + kAboutBandHeight), 0},
-                                 POINT{s(x + kAboutBandHeight + kStripeWidth), 0}, POINT{s(x + kStripeWidth), height}});
-    counts.push_back(4);
-  }
+  for (const TPlace& corner : StripeCorners(s, height)) points.push_back(POINT{corner.x, corner.y});
+  const std::vector<INT> counts(points.size() / 4, 4);
   FillGradientIn(
       dc, TUniqueRegion(::CreatePolyPolygonRgn(points.data(), counts.data(), static_cast<int>(counts.size()), WINDING)),
       band, kStripeTop, kStripeBottom);
@@ -130,24 +92,6 @@ void DrawBandShapes(HDC dc, const TScaler& s, int width, int height) {
   FillDisc(dc, s, kEmblemRadius, kDiscTop, kDiscBottom);
   DrawAsterisk(dc, s, 1.5, 2, kArmShadow);
   DrawAsterisk(dc, s, 0, 0, kArmColor);
-}
-
-// Averages each oversampled block of the 32-bit source into one pixel of the 24-bit target.
-void Downsample(const TDib& source, TDib& target, int width, int height) {
-  constexpr int n = kOversample, samples = n * n;
-  for (int y = 0; y < height; ++y) {
-    BYTE* out = target.bits + static_cast<std::ptrdiff_t>(y) * target.stride;
-    for (int x = 0; x < width; ++x) {
-      unsigned sum[3] = {0, 0, 0};
-      for (int sy = 0; sy < n; ++sy) {
-        const BYTE* in = source.bits + static_cast<std::ptrdiff_t>(y * n + sy) * source.stride + x * n * 4;
-        for (int sx = 0; sx < n; ++sx, in += 4) {
-          for (int c = 0; c < 3; ++c) sum[c] += in[c];
-        }
-      }
-      for (int c = 0; c < 3; ++c) out[x * 3 + c] = static_cast<BYTE>((sum[c] + samples / 2) / samples);
-    }
-  }
 }
 
 // Draws text at x, y over a one-pixel shadow; returns the x just after it.
@@ -191,7 +135,7 @@ TUniqueBitmap DrawAboutPicture(UINT dpi) {
       DrawBandShapes(dc.Get(), TScaler{dpi / 96.0 * kOversample}, width * kOversample, band * kOversample);
     }
     ::GdiFlush();
-    Downsample(large, picture, width, band);
+    Downsample(large.rows, picture.rows, width, band);
   }
   {
     const TMemoryDC dc(nullptr, picture.bitmap.Get());
