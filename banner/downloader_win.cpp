@@ -55,8 +55,8 @@ std::wstring BannerCachePath(const std::wstring& folder) {
 void TDownLoader::Execute() {
   TWinsockTransport transport;
   auto client = std::make_unique<THttpClient>(transport);
-  if (!StartsAtDriveOrShare(U16(FToFolder))) {
-    throw EFCreateError(FToFolder, u"The path starts at no drive and no network share");
+  if (const std::u16string path = U16(FToFolder); !StartsAtDriveOrShare(path)) {
+    throw EFCreateError(path, u"The path starts at no drive and no network share");
   }
   CreateFolderChain(FToFolder);
   // Exclusive: nobody reads a half-written list, and the previous list is gone before the request.

@@ -1,4 +1,4 @@
-// Byte streams and the file stream over CreateFileW, ReadFile and WriteFile.
+// The file stream over CreateFileW, ReadFile and WriteFile.
 #include "toolkit/stream_win.h"
 
 #include "toolkit/path_rules.h"
@@ -10,52 +10,11 @@ namespace {
 // The largest transfer handed to the system in one request; files below 2 GiB take one.
 constexpr std::size_t kMaxRequest = 0x80000000u;
 
-std::u16string FileMessage(std::u16string_view sentence, std::wstring_view full_path, std::u16string_view reason) {
-  std::u16string message(sentence);
-  message += u" \"";
-  message += U16(full_path);
-  message += u"\". ";
-  message += reason;
-  return message;
-}
-
 bool MayCreate(DWORD disposition) {
   return disposition == CREATE_NEW || disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
 }
 
 }  // namespace
-
-EFCreateError::EFCreateError(std::wstring_view full_path, std::u16string_view reason)
-    : EStreamError(FileMessage(u"Cannot create file", full_path, reason)) {}
-
-EFOpenError::EFOpenError(std::wstring_view full_path, std::u16string_view reason)
-    : EStreamError(FileMessage(u"Cannot open file", full_path, reason)) {}
-
-EReadError::EReadError() : EStreamError(u"Stream read error") {}
-
-EWriteError::EWriteError() : EStreamError(u"Stream write error") {}
-
-std::int64_t TStream::Size() {
-  const std::int64_t position = Seek(0, TSeekOrigin::Current);
-  if (position < 0) return -1;
-  const std::int64_t size = Seek(0, TSeekOrigin::End);
-  Seek(position, TSeekOrigin::Begin);
-  return size;
-}
-
-void TStream::ReadBuffer(void* buffer, std::size_t count) {
-  auto* out = static_cast<unsigned char*>(buffer);
-  while (count > 0) {
-    const std::size_t n = Read(out, count);
-    if (n == 0) throw EReadError();
-    out += n;
-    count -= n;
-  }
-}
-
-void TStream::WriteBuffer(const void* buffer, std::size_t count) {
-  if (count > 0 && Write(buffer, count) != count) throw EWriteError();
-}
 
 std::wstring FullPathName(const std::wstring& file_name) {
   const DWORD error = ::GetLastError();
@@ -77,8 +36,8 @@ std::wstring FullPathName(const std::wstring& file_name) {
 }
 
 TFileStream::TFileStream(const std::wstring& file_name, DWORD access, DWORD share, DWORD disposition)
-    : full_name_(FullPathName(file_name)) {
-  const std::wstring open_name = Wide(OpenablePathName(U16(file_name), U16(full_name_)));
+    : full_name_(U16(FullPathName(file_name))) {
+  const std::wstring open_name = Wide(OpenablePathName(U16(file_name), full_name_));
   file_.Reset(::CreateFileW(open_name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file_) {
     const std::u16string reason = SystemErrorText(::GetLastError());

@@ -61,7 +61,7 @@ TEST_F(FileStream, ReadsWritesAndSeeks) {
   const std::wstring path = Path(L"rw.bin");
   {
     TFileStream stream(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
-    EXPECT_EQ(stream.FullName(), path);
+    EXPECT_EQ(stream.FullName(), U16(path));
     stream.WriteBuffer("abcde", 5);
     EXPECT_EQ(stream.Position(), 5);
     EXPECT_EQ(stream.Size(), 5);
