@@ -11,6 +11,19 @@ TPlace CenteredPlace(const TBox& area, const TBox& bounds, std::int32_t width, s
                 std::max(std::min(y, bounds.bottom - height), bounds.top)};
 }
 
+TPlacement PlacementFor(TPosition position, const TScreens& screens) noexcept {
+  switch (position) {
+    case TPosition::ScreenCenter:
+      break;
+    case TPosition::MainFormCenter:
+      if (screens.main_window) return TPlacement{*screens.main_window, screens.main_work_area};
+      break;
+    case TPosition::DesktopCenter:
+      return TPlacement{screens.desktop, screens.desktop};
+  }
+  return TPlacement{screens.primary, screens.primary};
+}
+
 TDialogAction DialogKeyAction(TDialogKey key, const TDialogKeyState& state) noexcept {
   if (state.ctrl_or_alt) return TDialogAction::PassOn;
   if (!state.focus_inside) return key == TDialogKey::Tab ? TDialogAction::FocusFirst : TDialogAction::PassOn;

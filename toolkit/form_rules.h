@@ -1,11 +1,44 @@
-// The decisions of a form that need no window: where it is placed when first shown, and what a
-// dialog key (Tab, Enter, Esc, an arrow) does with the focus.
+// The decisions of a form that need no window: its kinds of frame and placement, where it is
+// placed when first shown, and what a dialog key (Tab, Enter, Esc, an arrow) does with the focus.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "toolkit/layout.h"
 
+
+enum class TBorderStyle {
+  Dialog,      // fixed dialog frame: caption with a close box, not resizable
+  ToolWindow,  // thin caption with a close box, no task-bar button, not resizable
+};
+
+enum class TPosition {
+  ScreenCenter,    // centred on the primary monitor
+  MainFormCenter,  // centred over the main window
+  DesktopCenter,   // centred on the rectangle spanning all monitors
+};
+
+// Modal results.
+inline constexpr int mrNone = 0;
+inline constexpr int mrOk = 1;
+inline constexpr int mrCancel = 2;
+
+// What the screens look like when a form is first shown: the primary monitor, the rectangle
+// spanning all monitors, and the main window with the work area of its monitor when the main
+// window is another, visible one.
+struct TScreens {
+  TBox primary;
+  TBox desktop;
+  std::optional<TBox> main_window;
+  TBox main_work_area{};
+};
+
+// Where a form of position is centred (area) and the rectangle it is kept inside (bounds).
+struct TPlacement {
+  TBox area, bounds;
+};
+TPlacement PlacementFor(TPosition position, const TScreens& screens) noexcept;
 
 // The top-left corner of a window of width × height centred on area and then moved inside
 // bounds; a window larger than bounds keeps bounds' top-left corner, so its caption stays on the

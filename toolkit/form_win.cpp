@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-
 #include "toolkit/application_win.h"
 #include "toolkit/exception.h"
 #include "toolkit/form_rules.h"
@@ -30,6 +29,8 @@ RECT MonitorRect(HMONITOR monitor, bool work_area) {
   ::GetMonitorInfoW(monitor, &mi);
   return work_area ? mi.rcWork : mi.rcMonitor;
 }
+
+TBox BoxOf(const RECT& r) { return TBox{r.left, r.top, r.right, r.bottom}; }
 
 bool Usable(HWND hwnd) { return hwnd && ::IsWindow(hwnd) && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd); }
 
@@ -76,27 +77,20 @@ void TForm::PlaceFirstTime() {
   RECT w;
   ::GetWindowRect(Handle(), &w);
   const LONG width = w.right - w.left, height = w.bottom - w.top;
-  const HMONITOR primary = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-  RECT area = MonitorRect(primary, false);
-  RECT bounds = area;  // the window is kept inside this rectangle
-  switch (position_) {
-    case TPosition::ScreenCenter:
-      break;
-    case TPosition::MainFormCenter:
-      if (TWinControl* main = Application->MainForm(); main && main != this && ::IsWindowVisible(main->Handle())) {
-        ::GetWindowRect(main->Handle(), &area);
-        bounds = MonitorRect(::MonitorFromWindow(main->Handle(), MONITOR_DEFAULTTONEAREST), true);
-      }
-      break;
-    case TPosition::DesktopCenter:
-      area = RECT{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
-      area.right = area.left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
-      area.bottom = area.top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
-      bounds = area;
-      break;
+  TScreens screens;
+  screens.primary = BoxOf(MonitorRect(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), false));
+  screens.desktop.left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+  screens.desktop.top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+  screens.desktop.right = screens.desktop.left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  screens.desktop.bottom = screens.desktop.top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  if (TWinControl* main = Application->MainForm(); main && main != this && ::IsWindowVisible(main->Handle())) {
+    RECT r;
+    ::GetWindowRect(main->Handle(), &r);
+    screens.main_window = BoxOf(r);
+    screens.main_work_area = BoxOf(MonitorRect(::MonitorFromWindow(main->Handle(), MONITOR_DEFAULTTONEAREST), true));
   }
-  const TPlace at = CenteredPlace(TBox{area.left, area.top, area.right, area.bottom},
-                                  TBox{bounds.left, bounds.top, bounds.right, bounds.bottom}, width, height);
+  const TPlacement placement = PlacementFor(position_, screens);
+  const TPlace at = CenteredPlace(placement.area, placement.bounds, width, height);
   ::SetWindowPos(Handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -3,24 +3,9 @@
 
 #include <string>
 
+#include "toolkit/form_rules.h"
 #include "toolkit/skin_win.h"
 #include "toolkit/window_win.h"
-
-enum class TBorderStyle {
-  Dialog,      // fixed dialog frame: caption with a close box, not resizable
-  ToolWindow,  // thin caption with a close box, no task-bar button, not resizable
-};
-
-enum class TPosition {
-  ScreenCenter,    // centred on the primary monitor
-  MainFormCenter,  // centred over the main window
-  DesktopCenter,   // centred on the rectangle spanning all monitors
-};
-
-// Modal results.
-inline constexpr int mrNone = 0;
-inline constexpr int mrOk = 1;
-inline constexpr int mrCancel = 2;
 
 class TForm : public TContainer {
 public:

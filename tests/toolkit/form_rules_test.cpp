@@ -30,6 +30,33 @@ TEST(FormRules, PlacesCentredAndInsideTheBounds) {
   }
 }
 
+TEST(FormRules, EachPositionCentresOnItsAreaAndKeepsInsideItsBounds) {
+  const TBox primary{0, 0, 1280, 1024}, desktop{-1920, -200, 1280, 1024}, main{-1500, 100, -900, 400},
+             work{-1920, 0, 0, 1040};
+  TScreens alone{primary, desktop, std::nullopt, {}}, beside_main{primary, desktop, main, work};
+  struct Case {
+    TPosition position;
+    const TScreens& screens;
+    TBox area, bounds;
+  };
+  const Case cases[] = {
+      {TPosition::ScreenCenter, beside_main, primary, primary},
+      {TPosition::MainFormCenter, beside_main, main, work},
+      {TPosition::MainFormCenter, alone, primary, primary},
+      {TPosition::DesktopCenter, beside_main, desktop, desktop},
+  };
+  for (const Case& c : cases) {
+    const TPlacement p = PlacementFor(c.position, c.screens);
+    const TBox got[] = {p.area, p.bounds}, expected[] = {c.area, c.bounds};
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_EQ(got[i].left, expected[i].left) << static_cast<int>(c.position) << ' ' << i;
+      EXPECT_EQ(got[i].top, expected[i].top) << static_cast<int>(c.position) << ' ' << i;
+      EXPECT_EQ(got[i].right, expected[i].right) << static_cast<int>(c.position) << ' ' << i;
+      EXPECT_EQ(got[i].bottom, expected[i].bottom) << static_cast<int>(c.position) << ' ' << i;
+    }
+  }
+}
+
 TEST(FormRules, DialogKeys) {
   using enum TDialogKey;
   using A = TDialogAction;
