@@ -59,6 +59,36 @@ bool PutOnClipboard(UINT format, const void* data, std::size_t size) {
 
 }  // namespace
 
+UINT ClipboardMessage(TClipboardCommand command) noexcept {
+  switch (command) {
+    case TClipboardCommand::Cut: return WM_CUT;
+    case TClipboardCommand::Copy: return WM_COPY;
+    case TClipboardCommand::Paste: return WM_PASTE;
+    case TClipboardCommand::None: break;
+  }
+  return 0;
+}
+
+COLORREF FaceColor(const TSkinColors& skin, TSkinState state) noexcept {
+  switch (state) {
+    case TSkinState::Hot: return skin.hot_face;
+    case TSkinState::Pressed: return skin.pressed_face;
+    case TSkinState::Normal:
+    case TSkinState::Focused: break;
+  }
+  return skin.face;
+}
+
+COLORREF BorderColor(const TSkinColors& skin, TSkinState state) noexcept {
+  switch (state) {
+    case TSkinState::Hot: return skin.hot_border;
+    case TSkinState::Pressed: return skin.pressed_border;
+    case TSkinState::Focused: return skin.focus_border;
+    case TSkinState::Normal: break;
+  }
+  return skin.border;
+}
+
 // ---------------------------------------------------------------------------------------------
 // TEdit
 
@@ -164,10 +194,10 @@ LRESULT TEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       // the messages, so what a field does with them (a private copy, a checked paste) holds
       // for every way of asking.
       if (wp == VK_DELETE || wp == VK_INSERT) {
-        const bool shift = ::GetKeyState(VK_SHIFT) < 0, control = ::GetKeyState(VK_CONTROL) < 0;
-        if (wp == VK_DELETE && shift && !control) return ::SendMessageW(Handle(), WM_CUT, 0, 0);
-        if (wp == VK_INSERT && control && !shift) return ::SendMessageW(Handle(), WM_COPY, 0, 0);
-        if (wp == VK_INSERT && shift && !control) return ::SendMessageW(Handle(), WM_PASTE, 0, 0);
+        const TClipboardCommand command =
+            ClipboardKeyCommand(wp == VK_DELETE ? TEditKey::Delete : TEditKey::Insert, ::GetKeyState(VK_SHIFT) < 0,
+                                ::GetKeyState(VK_CONTROL) < 0);
+        if (command != TClipboardCommand::None) return ::SendMessageW(Handle(), ClipboardMessage(command), 0, 0);
       }
       break;
     case WM_CUT:
@@ -221,13 +251,12 @@ void TsEdit::PaintFrame() {
   ::OffsetRect(&client, -r.left, -r.top);
   ::OffsetRect(&r, -r.left, -r.top);
   const TSkinColors skin = Skin(Section());
-  const COLORREF color = Focused() ? skin.focus_border : hot_ ? skin.hot_border : skin.border;
   // A border wider than the frame line is filled with the field's face, so it reads as padding.
   const int saved = ::SaveDC(dc);
   ::ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
   FillSolid(dc, r, skin.face);
   ::RestoreDC(dc, saved);
-  FrameSolid(dc, r, Enabled() ? color : skin.border);
+  FrameSolid(dc, r, BorderColor(skin, EditFrameState(Focused(), hot_, Enabled())));
 }
 
 LRESULT TsEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -328,17 +357,13 @@ void TsButton::Draw(const DRAWITEMSTRUCT& item) {
   const HDC dc = item.hDC;
   const RECT r = item.rcItem;
   const TSkinColors skin = Skin(TSkinSection::Button);
-  const bool pressed = item.itemState & ODS_SELECTED;
-  const bool disabled = item.itemState & ODS_DISABLED;
   const bool focused = item.itemState & ODS_FOCUS;
-  const COLORREF face = pressed ? skin.pressed_face : hot_ && !disabled ? skin.hot_face : skin.face;
-  const COLORREF border = pressed                 ? skin.pressed_border
-                          : focused && !disabled ? skin.focus_border
-                          : hot_ && !disabled    ? skin.hot_border
-                                                 : skin.border;
-  FillSolid(dc, r, face);
+  const TButtonLook look = PushButtonLook(item.itemState & ODS_SELECTED, hot_, focused, item.itemState & ODS_DISABLED,
+                                          item.itemState & ODS_NOFOCUSRECT);
+  const COLORREF border = BorderColor(skin, look.border);
+  FillSolid(dc, r, FaceColor(skin, look.face));
   FrameSolid(dc, r, border);
-  if (focused && !pressed) {
+  if (look.double_frame) {
     RECT inner = r;
     ::InflateRect(&inner, -1, -1);
     FrameSolid(dc, inner, border);
@@ -351,19 +376,15 @@ void TsButton::Draw(const DRAWITEMSTRUCT& item) {
   const TSelection font(dc, FontHandle());
   SIZE text{0, 0};
   if (!caption.empty()) ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
-  const int content = icon + gap + text.cx;
-  int x = r.left + (r.right - r.left - content) / 2;
-  if (icon) {
-    images_->Draw(dc, image_index_, x, r.top + (r.bottom - r.top - icon) / 2, dpi);
-    x += icon + gap;
-  }
+  const TButtonContent at = ButtonContent(PixelRect(r), icon, gap, text.cx);
+  if (icon) images_->Draw(dc, image_index_, at.image_left, at.image_top, dpi);
   if (!caption.empty()) {
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, disabled ? skin.disabled_text : skin.text);
-    RECT tr{x, r.top, r.right, r.bottom};
+    ::SetTextColor(dc, look.disabled_text ? skin.disabled_text : skin.text);
+    RECT tr{at.text_left, r.top, r.right, r.bottom};
     ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   }
-  if (focused && !(item.itemState & ODS_NOFOCUSRECT)) {
+  if (look.focus_rect) {
     RECT fr = r;
     ::InflateRect(&fr, -Scale(3), -Scale(3));
     ::DrawFocusRect(dc, &fr);

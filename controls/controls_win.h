@@ -7,10 +7,24 @@
 #include <string>
 #include <vector>
 
+#include "controls/edit_keys.h"
+#include "controls/paint_rules.h"
 #include "toolkit/form_win.h"
+#include "toolkit/skin_win.h"
 #include "toolkit/window_win.h"
 
 enum class TAlignment { Left, Center, Right };
+
+inline RECT WinRect(const TPixelRect& r) noexcept { return RECT{r.left, r.top, r.right, r.bottom}; }
+inline TPixelRect PixelRect(const RECT& r) noexcept {
+  return TPixelRect{static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right),
+                    static_cast<int>(r.bottom)};
+}
+// WM_CUT, WM_COPY or WM_PASTE; 0 for none.
+UINT ClipboardMessage(TClipboardCommand command) noexcept;
+// The colour a state takes in a skin section's set; a focused face is the normal one.
+COLORREF FaceColor(const TSkinColors& skin, TSkinState state) noexcept;
+COLORREF BorderColor(const TSkinColors& skin, TSkinState state) noexcept;
 
 // A single-line edit field over the system's edit control.
 class TEdit : public TWinControl {

@@ -3,7 +3,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <utility>
 
 #include "toolkit/scope_exit.h"
@@ -12,14 +11,23 @@
 
 namespace {
 
-// Widths of the column at 96 dpi; the column never gets narrower than the minimum in pixels.
-constexpr int kColumnWidth96 = 18;
-constexpr int kMinColumnWidth = 15;
-// The field's sunken border is two pixels wide on each side; the column stands inside it.
-constexpr int kBorders = 4;
-// The formatting rectangle ends one pixel further right, since the edit insets it by one
-// pixel inside a sunken border: its text then ends exactly where the column begins.
-constexpr int kFormatRectGap = 3;
+TFieldMessage FieldMessageOf(UINT msg) noexcept {
+  switch (msg) {
+    case WM_CHAR: return TFieldMessage::Char;
+    case WM_IME_CHAR: return TFieldMessage::ImeChar;
+    case WM_SYSCHAR: return TFieldMessage::SysChar;
+    case WM_KEYDOWN: return TFieldMessage::KeyDown;
+    case WM_SYSKEYDOWN: return TFieldMessage::SysKeyDown;
+    case WM_CUT: return TFieldMessage::Cut;
+    case WM_CLEAR: return TFieldMessage::Clear;
+    case WM_UNDO:
+    case EM_UNDO: return TFieldMessage::Undo;
+    case WM_SETTEXT: return TFieldMessage::SetText;
+    case EM_REPLACESEL: return TFieldMessage::ReplaceSel;
+    case WM_PASTE: return TFieldMessage::Paste;
+    default: return TFieldMessage::Other;
+  }
+}
 
 }  // namespace
 
@@ -53,32 +61,19 @@ void TsTimerSpeedButton::MouseEnter() { SetHot(true); }
 void TsTimerSpeedButton::MouseLeave() { SetHot(false); }
 
 void TsTimerSpeedButton::MouseDown() {
-  if (!enabled_ || !owner_.Enabled()) return;
-  down_ = true;
-  Invalidate();
-  if (!(TimeBtnState & tbAllowTimer)) return;
-  if (!FRepeatTimer) {
-    auto timer = std::make_unique<TTimer>();
-    timer->SetEnabled(false);
-    timer->SetOnTimer([this](TObject*) { TimerExpired(); });
-    FRepeatTimer = std::move(timer);
-  }
-  // A fresh count of the first, longer interval on every press.
-  FRepeatTimer->SetEnabled(false);
-  FRepeatTimer->SetInterval(400);
-  FRepeatTimer->SetEnabled(true);
+  Apply(press_.Press(enabled_ && owner_.Enabled(), TimeBtnState & tbAllowTimer));
 }
 
 void TsTimerSpeedButton::MouseUp(bool over) {
-  const bool was_down = std::exchange(down_, false);
-  Invalidate();
-  if (FRepeatTimer) FRepeatTimer->SetEnabled(false);
-  if (over && was_down) Click();
+  const TPressStep step = press_.Release(over);
+  Apply(step);
+  if (step.click) Click();
 }
 
 void TsTimerSpeedButton::TimerExpired() {
-  FRepeatTimer->SetInterval(100);
-  if (!down_ || !owner_.HoldsCapture(this)) return;
+  const TPressStep step = press_.Tick(owner_.HoldsCapture(this));
+  Apply(step);
+  if (!step.click) return;
   try {
     Click();
   } catch (...) {
@@ -88,25 +83,42 @@ void TsTimerSpeedButton::TimerExpired() {
   }
 }
 
+void TsTimerSpeedButton::Apply(const TPressStep& step) {
+  if (step.repaint) Invalidate();
+  switch (step.timer) {
+    case TTimerOrder::Keep:
+      break;
+    case TTimerOrder::Restart:
+      if (!FRepeatTimer) {
+        auto timer = std::make_unique<TTimer>();
+        timer->SetEnabled(false);
+        timer->SetOnTimer([this](TObject*) { TimerExpired(); });
+        FRepeatTimer = std::move(timer);
+      }
+      FRepeatTimer->SetEnabled(false);
+      FRepeatTimer->SetInterval(step.interval);
+      FRepeatTimer->SetEnabled(true);
+      break;
+    case TTimerOrder::Interval:
+      if (FRepeatTimer) FRepeatTimer->SetInterval(step.interval);
+      break;
+    case TTimerOrder::Stop:
+      if (FRepeatTimer) FRepeatTimer->SetEnabled(false);
+      break;
+  }
+}
+
 void TsTimerSpeedButton::Paint(HDC dc, const RECT& bounds) {
   const TSkinColors skin = Skin(TSkinSection::SpeedButtonSmall);
-  const bool enabled = enabled_ && owner_.Enabled();
-  const bool pressed = enabled && down_;
-  const bool hot = enabled && hot_;
-  const COLORREF face = pressed ? skin.pressed_face : hot ? skin.hot_face : skin.face;
-  const COLORREF border = pressed ? skin.pressed_border : hot ? skin.hot_border : skin.border;
+  const TButtonLook look = SpeedButtonLook(enabled_ && owner_.Enabled(), press_.Down(), hot_);
+  const COLORREF face = FaceColor(skin, look.face);
+  const COLORREF border = BorderColor(skin, look.border);
   FillSolid(dc, bounds, face);
   if (border != face) FrameSolid(dc, bounds, border);
-
-  // A small solid triangle, built from rows one pixel high so its edges stay crisp.
-  const int half = std::max(owner_.Scale(3), 2);
-  const int rows = half + 1;
-  const int cx = (bounds.left + bounds.right - 1) / 2;
-  const int top = bounds.top + (bounds.bottom - bounds.top - rows) / 2 + (pressed ? 1 : 0);
-  const COLORREF color = enabled ? skin.text : skin.disabled_text;
-  for (int i = 0; i < rows; ++i) {
-    const int reach = arrow_ == TArrow::Up ? i : rows - 1 - i;
-    FillSolid(dc, RECT{cx - reach, top + i, cx + reach + 1, top + i + 1}, color);
+  const COLORREF color = look.disabled_text ? skin.disabled_text : skin.text;
+  for (const TPixelRect& row :
+       ArrowRows(PixelRect(bounds), owner_.Scale(3), arrow_ == TArrow::Up, look.face == TSkinState::Pressed)) {
+    FillSolid(dc, WinRect(row), color);
   }
   if (TimeBtnState & tbFocusRect) {
     RECT focus = bounds;
@@ -148,8 +160,8 @@ void TsSpinButton::PlaceWindow() {
 void TsSpinButton::LayoutButtons() {
   const int width = placement_.right - placement_.left;
   const int height = placement_.bottom - placement_.top;
-  UpButton.SetBoundsRect(RECT{0, 0, width, height / 2});
-  DownButton.SetBoundsRect(RECT{0, height / 2, width, height});
+  UpButton.SetBoundsRect(WinRect(SpinButtonRect(width, height, true)));
+  DownButton.SetBoundsRect(WinRect(SpinButtonRect(width, height, false)));
 }
 
 void TsSpinButton::SetEnabled(bool enabled) {
@@ -207,7 +219,7 @@ void TsBaseSpinEdit::SetShowSpinButtons(bool show) {
   UpdateColumnState();
 }
 
-int TsBaseSpinEdit::ColumnWidth() const noexcept { return std::max(Scale(kColumnWidth96), kMinColumnWidth); }
+int TsBaseSpinEdit::ColumnWidth() const noexcept { return SpinColumnWidth(Scale(kSpinColumnWidth96)); }
 
 void TsBaseSpinEdit::ApplyDpi(UINT dpi) {
   if (Button.Handle()) Button.ApplyDpi(dpi);
@@ -219,11 +231,7 @@ void TsBaseSpinEdit::LayoutColumn() {
   if (!Handle() || !Button.Handle()) return;
   RECT window;
   ::GetWindowRect(Handle(), &window);
-  const int width = window.right - window.left;
-  const int height = window.bottom - window.top;
-  const int column = ColumnWidth();
-  const int left = width - column - kBorders;
-  Button.SetPlacement(RECT{left, 0, left + column, std::max(height - kBorders, 0)});
+  Button.SetPlacement(WinRect(SpinColumnPlace(window.right - window.left, window.bottom - window.top, ColumnWidth())));
   UpdateFormatRect();
 }
 
@@ -233,7 +241,7 @@ void TsBaseSpinEdit::UpdateFormatRect() {
   ::GetWindowRect(Handle(), &window);
   ::GetClientRect(Handle(), &client);
   const int column = Button.Handle() && Button.Visible() ? ColumnWidth() : 0;
-  RECT r{0, 0, std::max<LONG>(window.right - window.left - column - kFormatRectGap, 1), client.bottom};
+  RECT r = WinRect(SpinFormatRect(window.right - window.left, client.bottom, column));
   ::SendMessageW(Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
 }
 
@@ -267,41 +275,16 @@ bool TsBaseSpinEdit::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   return TsEdit::Reflect(msg, wp, lp, result);
 }
 
-TsBaseSpinEdit::TTextRoute TsBaseSpinEdit::RouteOf(UINT msg) const noexcept {
-  if (writing_) return TTextRoute::Taken;
-  switch (msg) {
-    case WM_CHAR:  // what the character filter lets through
-    case WM_IME_CHAR:
-    case WM_KEYDOWN:  // Delete; the keys that cut and paste are sent on as their messages
-    case WM_SYSKEYDOWN:
-    case WM_SYSCHAR:
-    case WM_CUT:
-    case WM_CLEAR:
-    case WM_UNDO:
-    case EM_UNDO:
-      return TTextRoute::Taken;
-    case WM_SETTEXT:
-    case EM_REPLACESEL:
-      // The program's own writes come from this thread; another program's from its own.
-      return ::InSendMessage() ? TTextRoute::Arrived : TTextRoute::Taken;
-    default:
-      // WM_PASTE, an input method's composition, a menu that pastes by itself, whatever else.
-      return TTextRoute::Arrived;
-  }
-}
+std::u16string TsBaseSpinEdit::FieldText() const { return U16(Text()); }
 
-void TsBaseSpinEdit::WriteText(std::wstring_view text) {
+void TsBaseSpinEdit::WriteText(std::u16string_view text) {
   const bool outer = std::exchange(writing_, true);
   const TScopeExit restore([this, outer] { writing_ = outer; });
-  SetText(text);
+  SetText(Wide(text));
 }
 
 void TsBaseSpinEdit::TextChanged() {
-  if (route_ == TTextRoute::Arrived) {
-    arrived_ = true;
-  } else {
-    TextTaken();
-  }
+  if (router_.TakeChange()) TextTaken();
 }
 
 bool TsBaseSpinEdit::PreTranslateKey(const MSG& msg) {
@@ -309,20 +292,12 @@ bool TsBaseSpinEdit::PreTranslateKey(const MSG& msg) {
 }
 
 LRESULT TsBaseSpinEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
-  const TTextRoute outer = route_;
-  route_ = RouteOf(msg);
-  ++depth_;
-  const TScopeExit restore([this, outer] {
-    route_ = outer;
-    --depth_;
-  });
+  // The program's own writes come from this thread; another program's from its own.
+  const bool other_thread = (msg == WM_SETTEXT || msg == EM_REPLACESEL) && ::InSendMessage();
+  const TTextRoute outer = router_.Begin(RouteOf(FieldMessageOf(msg), writing_, other_thread));
+  const TScopeExit restore([this, outer] { router_.End(outer); });
   const LRESULT result = FieldProc(msg, wp, lp);
-  // Judged once the edit is done with its text, never in the middle of its own handling.
-  if (depth_ == 1 && arrived_ && Handle()) {
-    arrived_ = false;
-    route_ = TTextRoute::Taken;
-    TextArrived();
-  }
+  if (Handle() && router_.ArrivalDue()) TextArrived();
   return result;
 }
 
@@ -348,9 +323,9 @@ LRESULT TsBaseSpinEdit::FieldProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CHAR:
     case WM_IME_CHAR: {
       // Ctrl+V and Ctrl+X go through their messages whatever the edit does with them.
-      if (wp == 0x16) return ::SendMessageW(Handle(), WM_PASTE, 0, 0);
-      if (wp == 0x18) return ::SendMessageW(Handle(), WM_CUT, 0, 0);
-      const std::u16string text = U16(Text());
+      const TClipboardCommand command = ClipboardCharCommand(static_cast<char32_t>(wp));
+      if (command != TClipboardCommand::None) return ::SendMessageW(Handle(), ClipboardMessage(command), 0, 0);
+      const std::u16string text = FieldText();
       const auto [start, end] = Selection();
       const TCharContext context{EditorEnabled, AllowNegative, NegativeInRange(), text, start, end};
       switch (FilterTypedChar(static_cast<char16_t>(wp), context)) {
@@ -414,7 +389,7 @@ void TsSpinEdit::Create(TContainer& parent, const TRect96& bounds, const TFontSp
                         const TSpinEditLayout& layout) {
   CreateField(parent, bounds, font,
               {.read_only = layout.ReadOnly, .numbers_only = layout.NumbersOnly, .alignment = layout.Alignment});
-  WriteText(layout.Text);
+  WriteText(U16(layout.Text));
   MinValue = layout.MinValue;
   MaxValue = layout.MaxValue;
   Increment = layout.Increment;
@@ -427,11 +402,11 @@ TSpinRules TsSpinEdit::Rules() const noexcept {
   return TSpinRules{.MinValue = MinValue, .MaxValue = MaxValue, .Increment = Increment, .AllowNegative = AllowNegative};
 }
 
-std::int32_t TsSpinEdit::Value() const { return Rules().ReadValue(U16(Text())); }
+std::int32_t TsSpinEdit::Value() const { return Rules().ReadValue(FieldText()); }
 
 void TsSpinEdit::SetValue(std::int32_t value) {
   if (Loading()) return;
-  WriteText(Wide(Rules().ValueText(value)));
+  WriteText(Rules().ValueText(value));
 }
 
 void TsSpinEdit::Step(std::int32_t notches, const TNotifyEvent& replacement) {
@@ -440,7 +415,7 @@ void TsSpinEdit::Step(std::int32_t notches, const TNotifyEvent& replacement) {
   } else if (replacement) {
     replacement(this);
   } else {
-    WriteText(Wide(Rules().StepText(U16(Text()), notches)));
+    WriteText(Rules().StepText(FieldText(), notches));
   }
 }
 
@@ -448,36 +423,20 @@ void TsSpinEdit::StepUp() { Step(1, OnUpClick); }
 void TsSpinEdit::StepDown() { Step(-1, OnDownClick); }
 
 void TsSpinEdit::DoEnter() {
-  wheel_.Reset();
+  number_.ResetWheel();
   TsBaseSpinEdit::DoEnter();
 }
 
 void TsSpinEdit::DoExit() {
-  wheel_.Reset();
+  number_.ResetWheel();
   TsBaseSpinEdit::DoExit();
-  Normalize();
+  TSpinNumber::Normalize(access_);
 }
 
-void TsSpinEdit::Normalize() {
-  // Two writes, each raising its change: the lone minus or minus zero becomes "0" first.
-  if (IsBareMinusZero(U16(Text()))) WriteText(L"0");
-  WriteText(Wide(Rules().ExitText(U16(Text()))));
-}
-
-void TsSpinEdit::TextTaken() { kept_ = Value(); }
-
-void TsSpinEdit::TextArrived() {
-  if (!ParseIntegerText(U16(Text()))) WriteText(Wide(DecimalText(kept_)));
-  // A field without the focus will not be left before a command reads it: the text another
-  // program put there takes the bounds now, as leaving the field would give them.
-  if (!Focused()) Normalize();
-  kept_ = Value();
-}
+void TsSpinEdit::TextTaken() { number_.Taken(access_); }
+void TsSpinEdit::TextArrived() { number_.Arrived(access_); }
 
 bool TsSpinEdit::MouseWheel(WORD, int delta, POINT) {
-  // Whole notches step, with what earlier small turns left; the text is written in normal form
-  // even for less than one.
-  const std::int32_t notches = wheel_.Notches(delta);
-  if (!ReadOnly()) WriteText(Wide(Rules().StepText(U16(Text()), notches)));
+  number_.Wheel(access_, delta);
   return true;  // handled also when read-only: the multi-line edit must not scroll
 }

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "controls/controls_win.h"
+#include "controls/repeat_press.h"
+#include "controls/spin_field.h"
 #include "controls/spin_rules.h"
 #include "toolkit/timer_win.h"
 
@@ -34,7 +36,7 @@ public:
   // Where the button stands in the column's client area, in pixels.
   const RECT& BoundsRect() const noexcept { return bounds_; }
   RECT ScaledBounds() const override { return bounds_; }
-  bool Down() const noexcept { return down_; }
+  bool Down() const noexcept { return press_.Down(); }
   bool Enabled() const noexcept { return enabled_; }
   void SetEnabled(bool enabled);
   // The repeat timer: created by the first press, freed with the button.
@@ -52,11 +54,13 @@ private:
   void SetBoundsRect(const RECT& bounds);
   void SetHot(bool hot);
   void TimerExpired();
+  // Repaints and orders the repeat timer as step says; the caller clicks.
+  void Apply(const TPressStep& step);
 
   TsSpinButton& owner_;
   TArrow arrow_;
   RECT bounds_{};
-  bool down_ = false;
+  TRepeatPress press_;
   bool hot_ = false;
   bool enabled_ = true;
   std::unique_ptr<TTimer> FRepeatTimer;
@@ -146,13 +150,12 @@ protected:
   bool PreTranslateKey(const MSG& msg) override;
   bool SelectOnFocus(bool) const override { return AutoSelect; }
   bool TextEditable() const { return EditorEnabled && !ReadOnly(); }
+  // The window text, in the portable code's strings.
+  std::u16string FieldText() const;
   // The field's own write of its text, taken as it is whatever message is being handled.
-  void WriteText(std::wstring_view text);
+  void WriteText(std::u16string_view text);
 
 private:
-  // How a change of the text that happens while a message is handled is taken.
-  enum class TTextRoute { Taken, Arrived };
-  TTextRoute RouteOf(UINT msg) const noexcept;
   LRESULT FieldProc(UINT msg, WPARAM wp, LPARAM lp);
   void TextChanged();
   // Tab or Enter with a target set: moves the focus there; false when no target is set.
@@ -165,11 +168,7 @@ private:
   bool loading_ = false;
   bool setting_text_ = false;
   bool writing_ = false;
-  // The route of the innermost message being handled, how deep messages are nested, and whether
-  // a text arrived that is checked once the outermost one has ended.
-  TTextRoute route_ = TTextRoute::Taken;
-  int depth_ = 0;
-  bool arrived_ = false;
+  TTextRouter router_;
   TAlignment alignment_ = TAlignment::Left;
 };
 
@@ -227,11 +226,22 @@ protected:
   bool MouseWheel(WORD keys, int delta, POINT pos) override;
 
 private:
-  void Step(std::int32_t notches, const TNotifyEvent& replacement);
-  // What leaving the field does to its text: "-0" and "-" become "0", a value outside the
-  // bounds is written bounded.
-  void Normalize();
+  // The field as its number's decisions see it.
+  class TNumberAccess final : public TNumberField {
+  public:
+    explicit TNumberAccess(TsSpinEdit& field) : field_(field) {}
+    std::u16string FieldText() const override { return field_.FieldText(); }
+    void WriteText(std::u16string_view text) override { field_.WriteText(text); }
+    TSpinRules Rules() const override { return field_.Rules(); }
+    bool HasFocus() const override { return field_.Focused(); }
+    bool ReadOnly() const override { return field_.ReadOnly(); }
 
-  std::int32_t kept_ = 0;
-  TWheelRemainder wheel_;
+  private:
+    TsSpinEdit& field_;
+  };
+
+  void Step(std::int32_t notches, const TNotifyEvent& replacement);
+
+  TNumberAccess access_{*this};
+  TSpinNumber number_;
 };
