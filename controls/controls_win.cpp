@@ -376,7 +376,7 @@ void TsButton::Draw(const DRAWITEMSTRUCT& item) {
   const TSelection font(dc, FontHandle());
   SIZE text{0, 0};
   if (!caption.empty()) ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
-  const TButtonContent at = ButtonContent(PixelRect(r), icon, gap, text.cx);
+  const TButtonContent at = ButtonContent(BoxOf(r), icon, gap, text.cx);
   if (icon) images_->Draw(dc, image_index_, at.image_left, at.image_top, dpi);
   if (!caption.empty()) {
     ::SetBkMode(dc, TRANSPARENT);

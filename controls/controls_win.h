@@ -15,11 +15,6 @@
 
 enum class TAlignment { Left, Center, Right };
 
-inline RECT WinRect(const TPixelRect& r) noexcept { return RECT{r.left, r.top, r.right, r.bottom}; }
-inline TPixelRect PixelRect(const RECT& r) noexcept {
-  return TPixelRect{static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right),
-                    static_cast<int>(r.bottom)};
-}
 // WM_CUT, WM_COPY or WM_PASTE; 0 for none.
 UINT ClipboardMessage(TClipboardCommand command) noexcept;
 // The colour a state takes in a skin section's set; a focused face is the normal one.

@@ -15,24 +15,24 @@ constexpr int kFormatRectGap = 3;
 
 int SpinColumnWidth(int scaled_width) noexcept { return std::max(scaled_width, kMinSpinColumnWidth); }
 
-TPixelRect SpinColumnPlace(int window_width, int window_height, int column_width) noexcept {
+TBox SpinColumnPlace(int window_width, int window_height, int column_width) noexcept {
   const int left = window_width - column_width - kBorders;
   return {left, 0, left + column_width, std::max(window_height - kBorders, 0)};
 }
 
-TPixelRect SpinFormatRect(int window_width, int client_height, int shown_column_width) noexcept {
+TBox SpinFormatRect(int window_width, int client_height, int shown_column_width) noexcept {
   return {0, 0, std::max(window_width - shown_column_width - kFormatRectGap, 1), client_height};
 }
 
-TPixelRect SpinButtonRect(int width, int height, bool up) noexcept {
-  return up ? TPixelRect{0, 0, width, height / 2} : TPixelRect{0, height / 2, width, height};
+TBox SpinButtonRect(int width, int height, bool up) noexcept {
+  return up ? TBox{0, 0, width, height / 2} : TBox{0, height / 2, width, height};
 }
 
-std::vector<TPixelRect> ArrowRows(const TPixelRect& bounds, int scaled_half, bool up, bool pressed) {
+std::vector<TBox> ArrowRows(const TBox& bounds, int scaled_half, bool up, bool pressed) {
   const int rows = std::max(scaled_half, 2) + 1;
   const int cx = (bounds.left + bounds.right - 1) / 2;
   const int top = bounds.top + (bounds.bottom - bounds.top - rows) / 2 + (pressed ? 1 : 0);
-  std::vector<TPixelRect> result;
+  std::vector<TBox> result;
   result.reserve(static_cast<std::size_t>(rows));
   for (int i = 0; i < rows; ++i) {
     const int reach = up ? i : rows - 1 - i;
@@ -41,7 +41,7 @@ std::vector<TPixelRect> ArrowRows(const TPixelRect& bounds, int scaled_half, boo
   return result;
 }
 
-TButtonContent ButtonContent(const TPixelRect& bounds, int image_size, int gap, int text_width) noexcept {
+TButtonContent ButtonContent(const TBox& bounds, int image_size, int gap, int text_width) noexcept {
   const int left = bounds.left + (bounds.right - bounds.left - (image_size + gap + text_width)) / 2;
   return {left, bounds.top + (bounds.bottom - bounds.top - image_size) / 2, left + (image_size ? image_size + gap : 0)};
 }

@@ -4,11 +4,8 @@
 
 #include <vector>
 
-// A rectangle of pixels, right and bottom outside it.
-struct TPixelRect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  bool operator==(const TPixelRect&) const = default;
-};
+#include "toolkit/layout.h"
+
 
 // The spin field's column at 96 dpi; in pixels it never gets narrower than kMinSpinColumnWidth.
 constexpr int kSpinColumnWidth96 = 18;
@@ -18,24 +15,24 @@ constexpr int kMinSpinColumnWidth = 15;
 int SpinColumnWidth(int scaled_width) noexcept;
 // Where the column stands in the field's client area: at its right edge, inside the sunken border
 // of two pixels a side, as high as the client area.
-TPixelRect SpinColumnPlace(int window_width, int window_height, int column_width) noexcept;
+TBox SpinColumnPlace(int window_width, int window_height, int column_width) noexcept;
 // The field's formatting rectangle, given the width of the column shown (0 when hidden): its text
 // ends exactly where the column begins, since the edit insets the rectangle by one pixel inside a
 // sunken border. Never narrower than one pixel.
-TPixelRect SpinFormatRect(int window_width, int client_height, int shown_column_width) noexcept;
+TBox SpinFormatRect(int window_width, int client_height, int shown_column_width) noexcept;
 // The up button over the down button in a column of width × height; the down one takes the odd
 // pixel.
-TPixelRect SpinButtonRect(int width, int height, bool up) noexcept;
+TBox SpinButtonRect(int width, int height, bool up) noexcept;
 // A small solid triangle centred in bounds, as rows one pixel high so its edges stay crisp: the
 // half width is scaled_half but at least 2 pixels, and a pressed button's arrow sits a pixel lower.
-std::vector<TPixelRect> ArrowRows(const TPixelRect& bounds, int scaled_half, bool up, bool pressed);
+std::vector<TBox> ArrowRows(const TBox& bounds, int scaled_half, bool up, bool pressed);
 
 // Where a push button's image and caption stand: together centred across the button, the image
 // centred from top to bottom.
 struct TButtonContent {
   int image_left, image_top, text_left;
 };
-TButtonContent ButtonContent(const TPixelRect& bounds, int image_size, int gap, int text_width) noexcept;
+TButtonContent ButtonContent(const TBox& bounds, int image_size, int gap, int text_width) noexcept;
 
 // Which of a skin section's colour sets a part is drawn in.
 enum class TSkinState { Normal, Hot, Pressed, Focused };

@@ -116,9 +116,9 @@ void TsTimerSpeedButton::Paint(HDC dc, const RECT& bounds) {
   FillSolid(dc, bounds, face);
   if (border != face) FrameSolid(dc, bounds, border);
   const COLORREF color = look.disabled_text ? skin.disabled_text : skin.text;
-  for (const TPixelRect& row :
-       ArrowRows(PixelRect(bounds), owner_.Scale(3), arrow_ == TArrow::Up, look.face == TSkinState::Pressed)) {
-    FillSolid(dc, WinRect(row), color);
+  for (const TBox& row :
+       ArrowRows(BoxOf(bounds), owner_.Scale(3), arrow_ == TArrow::Up, look.face == TSkinState::Pressed)) {
+    FillSolid(dc, ToRect(row), color);
   }
   if (TimeBtnState & tbFocusRect) {
     RECT focus = bounds;
@@ -160,8 +160,8 @@ void TsSpinButton::PlaceWindow() {
 void TsSpinButton::LayoutButtons() {
   const int width = placement_.right - placement_.left;
   const int height = placement_.bottom - placement_.top;
-  UpButton.SetBoundsRect(WinRect(SpinButtonRect(width, height, true)));
-  DownButton.SetBoundsRect(WinRect(SpinButtonRect(width, height, false)));
+  UpButton.SetBoundsRect(ToRect(SpinButtonRect(width, height, true)));
+  DownButton.SetBoundsRect(ToRect(SpinButtonRect(width, height, false)));
 }
 
 void TsSpinButton::SetEnabled(bool enabled) {
@@ -231,7 +231,7 @@ void TsBaseSpinEdit::LayoutColumn() {
   if (!Handle() || !Button.Handle()) return;
   RECT window;
   ::GetWindowRect(Handle(), &window);
-  Button.SetPlacement(WinRect(SpinColumnPlace(window.right - window.left, window.bottom - window.top, ColumnWidth())));
+  Button.SetPlacement(ToRect(SpinColumnPlace(window.right - window.left, window.bottom - window.top, ColumnWidth())));
   UpdateFormatRect();
 }
 
@@ -241,7 +241,7 @@ void TsBaseSpinEdit::UpdateFormatRect() {
   ::GetWindowRect(Handle(), &window);
   ::GetClientRect(Handle(), &client);
   const int column = Button.Handle() && Button.Visible() ? ColumnWidth() : 0;
-  RECT r = WinRect(SpinFormatRect(window.right - window.left, client.bottom, column));
+  RECT r = ToRect(SpinFormatRect(window.right - window.left, client.bottom, column));
   ::SendMessageW(Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
 }
 

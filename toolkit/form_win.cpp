@@ -30,8 +30,6 @@ RECT MonitorRect(HMONITOR monitor, bool work_area) {
   return work_area ? mi.rcWork : mi.rcMonitor;
 }
 
-TBox BoxOf(const RECT& r) { return TBox{r.left, r.top, r.right, r.bottom}; }
-
 bool Usable(HWND hwnd) { return hwnd && ::IsWindow(hwnd) && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd); }
 
 }  // namespace

@@ -6,7 +6,8 @@
 
 // A rectangle of pixels, right and bottom outside it.
 struct TBox {
-  std::int32_t left, top, right, bottom;
+  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+  bool operator==(const TBox&) const = default;
 };
 struct TPlace {
   std::int32_t x, y;

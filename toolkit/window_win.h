@@ -23,8 +23,9 @@ class TContainer;
 // handled keeps the turn from the control's own handling.
 using TMouseWheelEvent = std::function<void(TObject* Sender, WORD keys, int delta, POINT pos, bool& handled)>;
 
-// The rectangle of box for the system's calls.
+// A rectangle of the layouts for the system's calls, and back.
 constexpr RECT ToRect(const TBox& box) noexcept { return RECT{box.left, box.top, box.right, box.bottom}; }
+constexpr TBox BoxOf(const RECT& r) noexcept { return TBox{r.left, r.top, r.right, r.bottom}; }
 // Scales a rectangle edge by edge, so neighbouring controls stay flush at every dpi.
 inline RECT ScaleRect(const TRect96& r, UINT dpi) { return ToRect(ScaleBox(r, dpi)); }
 // The pointer position a mouse message carries in its lParam (signed: it may lie left of or

@@ -6,7 +6,7 @@
 #include <vector>
 
 // Found by the test framework next to the type, so a failure shows the rectangle's edges.
-void PrintTo(const TPixelRect& r, std::ostream* os) {
+void PrintTo(const TBox& r, std::ostream* os) {
   *os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
 }
 
@@ -15,7 +15,7 @@ namespace {
 TEST(SpinLayout, TheColumnStandsInsideTheBorderAndTheTextStopsBeforeIt) {
   const struct {
     int scaled, window_width, window_height, client_height;
-    TPixelRect column, text_with_column, text_alone;
+    TBox column, text_with_column, text_alone;
   } cases[] = {
       // 96 dpi, the program's field: 18 px inside a 2 px border a side.
       {18, 121, 21, 17, {99, 0, 117, 17}, {0, 0, 100, 17}, {0, 0, 118, 17}},
@@ -39,7 +39,7 @@ TEST(SpinLayout, TheColumnStandsInsideTheBorderAndTheTextStopsBeforeIt) {
 TEST(SpinLayout, TheButtonsHalveTheColumnAndTheLowerTakesTheOddPixel) {
   const struct {
     int width, height;
-    TPixelRect up, down;
+    TBox up, down;
   } cases[] = {
       {18, 17, {0, 0, 18, 8}, {0, 8, 18, 17}},
       {18, 16, {0, 0, 18, 8}, {0, 8, 18, 16}},
@@ -55,10 +55,10 @@ TEST(SpinLayout, TheButtonsHalveTheColumnAndTheLowerTakesTheOddPixel) {
 
 TEST(SpinLayout, TheArrowIsATriangleOfOnePixelRowsCentredInItsButton) {
   const struct {
-    TPixelRect bounds;
+    TBox bounds;
     int scaled_half;
     bool up, pressed;
-    std::vector<TPixelRect> rows;
+    std::vector<TBox> rows;
   } cases[] = {
       // 96 dpi: four rows, one pixel wider on each side per row, the tip up or down.
       {{0, 0, 18, 8}, 3, true, false, {{8, 2, 9, 3}, {7, 3, 10, 4}, {6, 4, 11, 5}, {5, 5, 12, 6}}},
@@ -78,7 +78,7 @@ TEST(SpinLayout, TheArrowIsATriangleOfOnePixelRowsCentredInItsButton) {
 
 TEST(ButtonLayout, ImageAndCaptionAreCentredTogether) {
   const struct {
-    TPixelRect bounds;
+    TBox bounds;
     int image, gap, text;
     TButtonContent expected;
   } cases[] = {
