@@ -9,7 +9,6 @@ of the system's own structures keep their form.
 """
 import os
 import re
-import subprocess
 import sys
 
 FOLDERS = ("about", "app", "banner", "controls", "http", "passwords", "product", "toolkit")
@@ -51,8 +50,11 @@ def problems(path, text):
 
 def main():
     source_dir = sys.argv[1]
-    files = subprocess.run(["git", "-C", source_dir, "ls-files", *(f"{d}/*.h" for d in FOLDERS),
-                            *(f"{d}/*.cpp" for d in FOLDERS)], capture_output=True, text=True, check=True).stdout.split()
+    # The folders are read as they stand, not as git knows them: the mutation run's scratch copy
+    # of the tree has no repository.
+    files = sorted(os.path.relpath(os.path.join(folder, name), source_dir)
+                   for d in FOLDERS for folder, _, names in os.walk(os.path.join(source_dir, d))
+                   for name in names if name.endswith((".h", ".cpp")))
     if len(files) < 40:
         print(f"only {len(files)} product files found under {source_dir}")
         return 1
