@@ -69,26 +69,6 @@ UINT ClipboardMessage(TClipboardCommand command) noexcept {
   return 0;
 }
 
-COLORREF FaceColor(const TSkinColors& skin, TSkinState state) noexcept {
-  switch (state) {
-    case TSkinState::Hot: return skin.hot_face;
-    case TSkinState::Pressed: return skin.pressed_face;
-    case TSkinState::Normal:
-    case TSkinState::Focused: break;
-  }
-  return skin.face;
-}
-
-COLORREF BorderColor(const TSkinColors& skin, TSkinState state) noexcept {
-  switch (state) {
-    case TSkinState::Hot: return skin.hot_border;
-    case TSkinState::Pressed: return skin.pressed_border;
-    case TSkinState::Focused: return skin.focus_border;
-    case TSkinState::Normal: break;
-  }
-  return skin.border;
-}
-
 // ---------------------------------------------------------------------------------------------
 // TEdit
 

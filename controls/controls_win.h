@@ -17,9 +17,6 @@ enum class TAlignment { Left, Center, Right };
 
 // WM_CUT, WM_COPY or WM_PASTE; 0 for none.
 UINT ClipboardMessage(TClipboardCommand command) noexcept;
-// The colour a state takes in a skin section's set; a focused face is the normal one.
-COLORREF FaceColor(const TSkinColors& skin, TSkinState state) noexcept;
-COLORREF BorderColor(const TSkinColors& skin, TSkinState state) noexcept;
 
 // A single-line edit field over the system's edit control.
 class TEdit : public TWinControl {

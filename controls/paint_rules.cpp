@@ -72,3 +72,23 @@ TSkinState EditFrameState(bool focused, bool hot, bool enabled) noexcept {
   if (!enabled) return TSkinState::Normal;
   return focused ? TSkinState::Focused : hot ? TSkinState::Hot : TSkinState::Normal;
 }
+
+TColor FaceColor(const TSkinColors& skin, TSkinState state) noexcept {
+  switch (state) {
+    case TSkinState::Hot: return skin.hot_face;
+    case TSkinState::Pressed: return skin.pressed_face;
+    case TSkinState::Normal:
+    case TSkinState::Focused: break;
+  }
+  return skin.face;
+}
+
+TColor BorderColor(const TSkinColors& skin, TSkinState state) noexcept {
+  switch (state) {
+    case TSkinState::Hot: return skin.hot_border;
+    case TSkinState::Pressed: return skin.pressed_border;
+    case TSkinState::Focused: return skin.focus_border;
+    case TSkinState::Normal: break;
+  }
+  return skin.border;
+}

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "toolkit/layout.h"
+#include "toolkit/skin_colors.h"
 
 
 // The spin field's column at 96 dpi; in pixels it never gets narrower than kMinSpinColumnWidth.
@@ -53,3 +54,7 @@ TButtonLook PushButtonLook(bool pressed, bool hot, bool focused, bool disabled, 
 TButtonLook SpeedButtonLook(bool enabled, bool down, bool hot) noexcept;
 // The edit field's frame: the focus before the pointer, neither when disabled.
 TSkinState EditFrameState(bool focused, bool hot, bool enabled) noexcept;
+
+// The colours of a state in a section's colours: a focused face is the normal one.
+TColor FaceColor(const TSkinColors& skin, TSkinState state) noexcept;
+TColor BorderColor(const TSkinColors& skin, TSkinState state) noexcept;

@@ -153,3 +153,21 @@ TEST(Looks, EachStateTakesItsColourSet) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PaintRules, EachStateTakesItsColoursAndAFocusedFaceStaysNormal) {
+  const TSkinColors skin{1, 2, 3, 4, 5, 6, 7, 8, 9};  // face, border, text, hot, hot border, pressed, ..., focus
+  struct Case {
+    TSkinState state;
+    TColor face, border;
+  };
+  const Case cases[] = {{TSkinState::Normal, 1, 2}, {TSkinState::Hot, 4, 5}, {TSkinState::Pressed, 6, 7},
+                        {TSkinState::Focused, 1, 8}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(FaceColor(skin, c.state), c.face) << static_cast<int>(c.state);
+    EXPECT_EQ(BorderColor(skin, c.state), c.border) << static_cast<int>(c.state);
+  }
+}
+
+}  // namespace
