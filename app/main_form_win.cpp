@@ -1,8 +1,9 @@
-// The layout at 96 dpi, the handlers of the commands and the drawing of a password from a draw
-// source.
+// The controls and their texts, the handlers of the commands and the drawing of a password from
+// a draw source.
 #include "app/main_form_win.h"
 
 #include "about/dlg_about_win.h"
+#include "app/main_form_layout.h"
 #include "product/product_consts.h"
 #include "passwords/dlg_file_count_win.h"
 #include "passwords/line_list_win.h"
@@ -16,23 +17,6 @@
 TMainForm* MainForm = nullptr;
 
 namespace {
-
-// The layout, in pixels at 96 dpi relative to the parent's client area.
-constexpr int kClientWidth = 524;
-constexpr int kClientHeight = 136;
-constexpr TRect96 kGroupBox{0, 0, 524, 49};
-constexpr TRect96 kEditMask{5, 21, 447, 23};
-constexpr TRect96 kSpinEdit{458, 21, 61, 23};
-constexpr TRect96 kEditPass{3, 52, 518, 24};
-constexpr TRect96 kPanel{0, 79, 524, 44};
-constexpr TRect96 kBtnGen{4, 4, 145, 36};
-constexpr TRect96 kBtnGenFile{155, 4, 47, 36};
-constexpr TRect96 kBtnAbout{270, 4, 145, 36};
-constexpr TRect96 kBtnExit{421, 4, 99, 36};
-constexpr TRect96 kLabelReclam{0, 123, 524, 13};
-
-constexpr TFontSpec kFieldFont{L"Tahoma", 13, false, false, RGB(0, 0, 0)};
-constexpr TFontSpec kBannerFont{L"Tahoma", 11, true, false, RGB(0, 0, 0)};
 
 const wchar_t kDefaultAlphabet[] = L"1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 const wchar_t kGroupCaption[] = L"Данные для генерации:";
