@@ -152,26 +152,20 @@ void TApplication::ProcessMessages() {
     while (ProcessMessage(msg)) {
     }
   }
-  const LONGLONG now = Now();
-  longest_gap_ = std::max(longest_gap_, now - last_pass_);
-  longest_pass_ = std::max(longest_pass_, now - start);
-  last_pass_ = now;
-  ++passes_;
+  statistics_.Record(start, Now());
 }
 
 void TApplication::ResetPassStatistics() noexcept {
-  passes_ = 0;
-  longest_gap_ = 0;
-  longest_pass_ = 0;
-  last_pass_ = Now();
-  pacer_.Reset(last_pass_);
+  const LONGLONG now = Now();
+  statistics_.Reset(now);
+  pacer_.Reset(now);
 }
 
 void TApplication::ProcessMessagesIfDue() {
   if (!pacer_.Count()) return;
-  if (pacer_.PassDue(Now(), last_pass_)) {
+  if (pacer_.PassDue(Now(), statistics_.LastPass())) {
     ProcessMessages();
-    pacer_.PassMade(last_pass_);
+    pacer_.PassMade(statistics_.LastPass());
   }
 }
 

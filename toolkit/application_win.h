@@ -57,9 +57,9 @@ public:
   // For benchmarks, since the last reset: how many passes ProcessMessages has made, the longest
   // time from the end of one pass to the end of the next, and the longest pass itself, in
   // milliseconds. A reset also forgets what ProcessMessagesIfDue learnt of its caller.
-  std::uint64_t Passes() const noexcept { return passes_; }
-  double LongestPassGapMs() const noexcept { return static_cast<double>(longest_gap_) / ticks_per_ms_; }
-  double LongestPassMs() const noexcept { return static_cast<double>(longest_pass_) / ticks_per_ms_; }
+  std::uint64_t Passes() const noexcept { return statistics_.Passes(); }
+  double LongestPassGapMs() const noexcept { return static_cast<double>(statistics_.LongestGap()) / ticks_per_ms_; }
+  double LongestPassMs() const noexcept { return static_cast<double>(statistics_.LongestPass()) / ticks_per_ms_; }
   void ResetPassStatistics() noexcept;
 
   // The default failure report: cancels any mouse capture, ignores a silent abort, and shows
@@ -109,11 +109,8 @@ private:
   std::vector<TWinControl*> forms_;
   bool terminated_ = false;
   LONGLONG ticks_per_ms_ = 1;
-  LONGLONG last_pass_ = 0;  // the end of the last pass
   TPassPacer pacer_{1};  // when ProcessMessagesIfDue reads the clock and passes
-  std::uint64_t passes_ = 0;
-  LONGLONG longest_gap_ = 0;
-  LONGLONG longest_pass_ = 0;
+  TPassStatistics statistics_;
 };
 
 // Handles only the window system's own notifications for ms milliseconds, no input. A window

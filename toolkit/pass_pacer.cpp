@@ -23,3 +23,16 @@ void TPassPacer::Reset(std::int64_t now) noexcept {
   last_reading_ = now;
   calls_per_reading_ = calls_left_ = 1;
 }
+
+void TPassStatistics::Reset(std::int64_t now) noexcept {
+  last_pass_ = now;
+  passes_ = 0;
+  longest_gap_ = longest_pass_ = 0;
+}
+
+void TPassStatistics::Record(std::int64_t start, std::int64_t end) noexcept {
+  longest_gap_ = std::max(longest_gap_, end - last_pass_);
+  longest_pass_ = std::max(longest_pass_, end - start);
+  last_pass_ = end;
+  ++passes_;
+}

@@ -32,3 +32,26 @@ private:
   std::uint32_t calls_per_reading_ = 1;
   std::uint32_t calls_left_ = 1;
 };
+
+// What the message passes of a long command cost, in clock ticks: how many there were, the longest
+// time from the end of one pass to the end of the next, and the longest pass itself.
+class TPassStatistics {
+public:
+  // Forgets the passes before now; the next gap counts from now.
+  void Reset(std::int64_t now) noexcept;
+  // A pass ran from start to end.
+  void Record(std::int64_t start, std::int64_t end) noexcept;
+
+  std::uint64_t Passes() const noexcept { return passes_; }
+  std::int64_t LongestGap() const noexcept { return longest_gap_; }
+  std::int64_t LongestPass() const noexcept { return longest_pass_; }
+  // The end of the last pass, or the time of the reset when none ran since.
+  std::int64_t LastPass() const noexcept { return last_pass_; }
+
+private:
+  std::int64_t last_pass_ = 0;
+  std::uint64_t passes_ = 0;
+  std::int64_t longest_gap_ = 0;
+  std::int64_t longest_pass_ = 0;
+};
+

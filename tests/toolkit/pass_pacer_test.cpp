@@ -59,3 +59,35 @@ TEST(PassPacer, AResetForgetsTheCallerAndReadsAtTheNextCall) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PassStatistics, KeepsTheLongestGapAndPassFromTheLastReset) {
+  TPassStatistics s;
+  s.Reset(100);
+  struct Step {
+    std::int64_t start, end;
+    std::uint64_t passes;
+    std::int64_t gap, pass;
+  };
+  const Step steps[] = {
+      {150, 160, 1, 60, 10},  // the first gap counts from the reset
+      {400, 401, 2, 241, 10},
+      {402, 430, 3, 241, 28},
+      {431, 432, 4, 241, 28},
+  };
+  for (const Step& step : steps) {
+    s.Record(step.start, step.end);
+    EXPECT_EQ(s.Passes(), step.passes);
+    EXPECT_EQ(s.LongestGap(), step.gap) << step.end;
+    EXPECT_EQ(s.LongestPass(), step.pass) << step.end;
+    EXPECT_EQ(s.LastPass(), step.end);
+  }
+  s.Reset(1000);
+  EXPECT_EQ(s.Passes(), 0u);
+  EXPECT_EQ(s.LongestGap(), 0);
+  s.Record(1001, 1002);
+  EXPECT_EQ(s.LongestGap(), 2) << "a gap before the reset is forgotten";
+}
+
+}  // namespace
