@@ -226,22 +226,10 @@ protected:
   bool MouseWheel(WORD keys, int delta, POINT pos) override;
 
 private:
-  // The field as its number's decisions see it.
-  class TNumberAccess final : public TNumberField {
-  public:
-    explicit TNumberAccess(TsSpinEdit& field) : field_(field) {}
-    std::u16string FieldText() const override { return field_.FieldText(); }
-    void WriteText(std::u16string_view text) override { field_.WriteText(text); }
-    TSpinRules Rules() const override { return field_.Rules(); }
-    bool HasFocus() const override { return field_.Focused(); }
-    bool ReadOnly() const override { return field_.ReadOnly(); }
-
-  private:
-    TsSpinEdit& field_;
-  };
-
   void Step(std::int32_t notches, const TNotifyEvent& replacement);
 
-  TNumberAccess access_{*this};
+  // The field as its number's decisions see it.
+  const TNumberField access_{[this] { return FieldText(); }, [this](std::u16string_view text) { WriteText(text); },
+                             [this] { return Rules(); }, [this] { return Focused(); }, [this] { return ReadOnly(); }};
   TSpinNumber number_;
 };

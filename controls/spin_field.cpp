@@ -50,20 +50,20 @@ bool TTextRouter::ArrivalDue() noexcept {
   return true;
 }
 
-void TSpinNumber::Taken(const TNumberField& field) { kept_ = field.Rules().ReadValue(field.FieldText()); }
+void TSpinNumber::Taken(const TNumberField& field) { kept_ = field.rules().ReadValue(field.text()); }
 
-void TSpinNumber::Arrived(TNumberField& field) {
-  if (!ParseIntegerText(field.FieldText())) field.WriteText(DecimalText(kept_));
-  if (!field.HasFocus()) Normalize(field);
+void TSpinNumber::Arrived(const TNumberField& field) {
+  if (!ParseIntegerText(field.text())) field.write(DecimalText(kept_));
+  if (!field.has_focus()) Normalize(field);
   Taken(field);
 }
 
-void TSpinNumber::Normalize(TNumberField& field) {
-  if (IsBareMinusZero(field.FieldText())) field.WriteText(u"0");
-  field.WriteText(field.Rules().ExitText(field.FieldText()));
+void TSpinNumber::Normalize(const TNumberField& field) {
+  if (IsBareMinusZero(field.text())) field.write(u"0");
+  field.write(field.rules().ExitText(field.text()));
 }
 
-void TSpinNumber::Wheel(TNumberField& field, std::int32_t delta) {
+void TSpinNumber::Wheel(const TNumberField& field, std::int32_t delta) {
   const std::int32_t notches = wheel_.Notches(delta);
-  if (!field.ReadOnly()) field.WriteText(field.Rules().StepText(field.FieldText(), notches));
+  if (!field.read_only()) field.write(field.rules().StepText(field.text(), notches));
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -55,18 +56,14 @@ private:
   bool arrived_ = false;
 };
 
-// The field as the number's decisions see it. Every write raises the field's change, whose
-// handlers may write again or move the focus, so each step reads the field afresh.
-class TNumberField {
-public:
-  virtual std::u16string FieldText() const = 0;
-  virtual void WriteText(std::u16string_view text) = 0;
-  virtual TSpinRules Rules() const = 0;
-  virtual bool HasFocus() const = 0;
-  virtual bool ReadOnly() const = 0;
-
-protected:
-  ~TNumberField() = default;
+// The field as the number's decisions see it: calls into it. Every write raises the field's
+// change, whose handlers may write again or move the focus, so each step reads the field afresh.
+struct TNumberField {
+  std::function<std::u16string()> text;
+  std::function<void(std::u16string_view)> write;
+  std::function<TSpinRules()> rules;
+  std::function<bool()> has_focus;
+  std::function<bool()> read_only;
 };
 
 // The number behind the field's text: the value of the last text taken and the wheel's rest.
@@ -77,13 +74,13 @@ public:
   // An arrived text that fails the integer-text rule is replaced by the value kept, in decimal and
   // unbounded. A field without the focus will not be left before a command reads it, so there the
   // text takes the bounds at once, as leaving it would give them. Its value is kept.
-  void Arrived(TNumberField& field);
+  void Arrived(const TNumberField& field);
   // Leaving the field: "-0" and "-" are written as "0", then a value outside the bounds is written
   // bounded; two writes, each raising its change.
-  static void Normalize(TNumberField& field);
+  static void Normalize(const TNumberField& field);
   // A wheel turn: whole notches step, with what earlier small turns left, and the text is written
   // in normal form even for less than one; a read-only field keeps its text.
-  void Wheel(TNumberField& field, std::int32_t delta);
+  void Wheel(const TNumberField& field, std::int32_t delta);
   // The focus arrived or left: the wheel's rest is forgotten.
   void ResetWheel() noexcept { wheel_.Reset(); }
 

@@ -111,7 +111,7 @@ TEST(TextRouter, TheCheckRunsOnTheTakenRoute) {
 
 // A field in memory. Every write raises the change as the window does: taken at once, and the
 // handler the test sets, which may write again.
-class TFakeField final : public TNumberField {
+class TFakeField {
 public:
   std::u16string text;
   TSpinRules rules;
@@ -121,17 +121,18 @@ public:
   std::function<void(TFakeField&)> on_change;
   TSpinNumber* number = nullptr;
 
-  std::u16string FieldText() const override { return text; }
-  void WriteText(std::u16string_view written) override {
+  // The field's calls as the number makes them.
+  TNumberField Calls() {
+    return TNumberField{[this] { return text; }, [this](std::u16string_view written) { WriteText(written); },
+                        [this] { return rules; }, [this] { return focused; }, [this] { return read_only; }};
+  }
+  void WriteText(std::u16string_view written) {
     writes.emplace_back(written);
     if (text == written) return;  // an equal text raises no change
     text = written;
-    if (number) number->Taken(*this);
+    if (number) number->Taken(Calls());
     if (on_change) on_change(*this);
   }
-  TSpinRules Rules() const override { return rules; }
-  bool HasFocus() const override { return focused; }
-  bool ReadOnly() const override { return read_only; }
 };
 
 TEST(SpinNumber, AnArrivedTextFailingTheRuleGetsTheKeptValueAndTheBoundsWhenNotFocused) {
@@ -174,14 +175,14 @@ TEST(SpinNumber, AnArrivedTextFailingTheRuleGetsTheKeptValueAndTheBoundsWhenNotF
     field.text = c.arrived;  // by a paste: no change taken
     field.focused = c.focused;
     field.writes.clear();
-    number.Arrived(field);
+    number.Arrived(field.Calls());
     EXPECT_EQ(field.writes, c.writes);
     EXPECT_EQ(field.text, c.text);
     // The value kept now is the one the next failing text gets.
     field.text = u"?";
     field.writes.clear();
     field.focused = true;
-    number.Arrived(field);
+    number.Arrived(field.Calls());
     EXPECT_EQ(field.text, DecimalText(c.rules.ReadValue(c.text)));
   }
 }
@@ -201,7 +202,7 @@ TEST(SpinNumber, EachStepReadsTheFieldAfresh) {
   };
   field.text = u"x";
   field.writes.clear();
-  number.Arrived(field);
+  number.Arrived(field.Calls());
   EXPECT_EQ(field.writes, (std::vector<std::u16string>{u"7", u"-4", u"1"}));
   EXPECT_EQ(field.text, u"1");
 }
@@ -225,7 +226,7 @@ TEST(SpinNumber, LeavingWritesTheSignFixThenTheBounds) {
     TFakeField field;
     field.rules = c.rules;
     field.text = c.text;
-    TSpinNumber::Normalize(field);
+    TSpinNumber::Normalize(field.Calls());
     EXPECT_EQ(field.writes, c.writes);
   }
 }
@@ -250,15 +251,15 @@ TEST(SpinNumber, TheWheelStepsWholeNotchesAndKeepsTheRestUntilReset) {
     field.rules = {.MinValue = 1};
     field.text = u"007";
     field.read_only = c.read_only;
-    for (std::int32_t delta : c.deltas) number.Wheel(field, delta);
+    for (std::int32_t delta : c.deltas) number.Wheel(field.Calls(), delta);
     EXPECT_EQ(field.writes, c.writes);
   }
   TSpinNumber number;
   TFakeField field;
   field.text = u"7";
-  number.Wheel(field, 90);
+  number.Wheel(field.Calls(), 90);
   number.ResetWheel();
-  number.Wheel(field, 90);
+  number.Wheel(field.Calls(), 90);
   EXPECT_EQ(field.text, u"7") << "the focus moved: the rest is forgotten";
 }
 
