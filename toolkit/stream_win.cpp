@@ -1,4 +1,5 @@
-// The file stream over CreateFileW, ReadFile and WriteFile.
+// Exact reads loop over what Read manages in one call; the file stream is CreateFileW, ReadFile
+// and WriteFile.
 #include "toolkit/stream_win.h"
 
 #include "toolkit/path_rules.h"
@@ -15,6 +16,31 @@ bool MayCreate(DWORD disposition) {
 }
 
 }  // namespace
+
+std::int64_t TStream::Size() {
+  const std::int64_t position = Seek(0, TSeekOrigin::Current);
+  if (position < 0) return -1;
+  const std::int64_t size = Seek(0, TSeekOrigin::End);
+  Seek(position, TSeekOrigin::Begin);
+  return size;
+}
+
+std::int64_t TStream::Position() { return Seek(0, TSeekOrigin::Current); }
+void TStream::SetPosition(std::int64_t position) { Seek(position, TSeekOrigin::Begin); }
+
+void TStream::ReadBuffer(void* buffer, std::size_t count) {
+  auto* out = static_cast<unsigned char*>(buffer);
+  while (count > 0) {
+    const std::size_t n = Read(out, count);
+    if (n == 0) throw EReadError();
+    out += n;
+    count -= n;
+  }
+}
+
+void TStream::WriteBuffer(const void* buffer, std::size_t count) {
+  if (count > 0 && Write(buffer, count) != count) throw EWriteError();
+}
 
 std::wstring FullPathName(const std::wstring& file_name) {
   const DWORD error = ::GetLastError();

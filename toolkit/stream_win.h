@@ -1,4 +1,4 @@
-// The file stream the program writes and reads its files through.
+// Byte streams and the file stream the program writes and reads its files through.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,35 @@
 #include <string>
 
 #include "toolkit/handle_win.h"
-#include "toolkit/stream.h"
+#include "toolkit/stream_errors.h"
+
+enum class TSeekOrigin { Begin, Current, End };
+
+// A sequence of bytes with a position.
+class TStream {
+public:
+  virtual ~TStream() = default;
+
+  // Reads at most count bytes at the position and moves past them. Returns how many were read:
+  // 0 at the end of the stream or when the system refused.
+  virtual std::size_t Read(void* buffer, std::size_t count) = 0;
+  // Writes count bytes at the position and moves past them. Returns how many were written,
+  // fewer than count when the system refused or the medium is full.
+  virtual std::size_t Write(const void* buffer, std::size_t count) = 0;
+  // Moves the position; returns the new one, or -1 when the stream cannot seek there.
+  virtual std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) = 0;
+  // The number of bytes in the stream, or -1 when it is not known. The default seeks to the end
+  // and back.
+  virtual std::int64_t Size();
+
+  std::int64_t Position();
+  void SetPosition(std::int64_t position);
+
+  // Reads exactly count bytes; throws EReadError when the stream ends or fails before that.
+  void ReadBuffer(void* buffer, std::size_t count);
+  // Writes count bytes with one Write; throws EWriteError when fewer were written.
+  void WriteBuffer(const void* buffer, std::size_t count);
+};
 
 // A file opened with CreateFileW. Reads and writes go straight to the system, one request each
 // (larger transfers than one request takes are split).
