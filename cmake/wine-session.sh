@@ -7,7 +7,7 @@
 #   wine-session.sh start PREFIX SESSIONFILE [--window-manager]
 #   wine-session.sh stop  PREFIX SESSIONFILE
 set -u
-. "$(dirname "$0")/../tests/e2e/session_lib.sh"  # start_display, start_window_manager, make_wine_prefix
+. "$(dirname "$0")/../scripts/session_lib.sh"  # start_display, start_window_manager, make_wine_prefix
 action=$1 prefix=$2 session=$3 window_manager=${4:-}
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 

@@ -6,7 +6,7 @@
 #   scripts/screenshots.sh [OUTPUT_FOLDER]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-. "$root/tests/e2e/session_lib.sh"  # start_display, make_wine_prefix
+. "$root/scripts/session_lib.sh"  # start_display, make_wine_prefix
 out=${1:-$root/docs/screenshots}
 exe=$root/build/mingw/Tarvelin.exe
 [ -f "$exe" ] || { echo "build first: cmake --preset mingw && cmake --build --preset mingw" >&2; exit 1; }

@@ -4,7 +4,7 @@
 # prefix of its own in the build tree (monitors are fixed per prefix session), created once.
 set -eu
 : "${TARVELIN_BUILD:?}" "${TARVELIN_SOURCE:?}"
-. "$TARVELIN_SOURCE/tests/e2e/session_lib.sh"  # start_display, make_wine_prefix
+. "$TARVELIN_SOURCE/scripts/session_lib.sh"  # start_display, make_wine_prefix
 command -v Xephyr >/dev/null || { echo "two_monitors: Xephyr is missing (package xserver-xephyr)" >&2; exit 1; }
 
 export WINEPREFIX=$TARVELIN_BUILD/wineprefix-two-monitors WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -15,7 +15,7 @@
 set -euo pipefail
 : "${TARVELIN_BUILD:?}" "${TARVELIN_SOURCE:?}"
 . "$TARVELIN_SOURCE/tests/http/nginx_site.sh"
-. "$TARVELIN_SOURCE/tests/e2e/session_lib.sh"  # start_display, make_wine_prefix
+. "$TARVELIN_SOURCE/scripts/session_lib.sh"  # start_display, make_wine_prefix
 
 if [ -z "${TARVELIN_E2E_INSIDE:-}" ]; then
   if [ "$(id -u)" -ne 0 ] || ! unshare --net --mount true 2>/dev/null; then

@@ -2,7 +2,7 @@
 # its caption and driven with xdotool and the probe (ui_probe.exe). Sourced by the test scripts.
 set -euo pipefail
 . "$TARVELIN_WINE_SESSION"  # DISPLAY of the test session, TARVELIN_WINDOW_MANAGER
-. "$TARVELIN_SOURCE/tests/e2e/session_lib.sh"  # make_wine_prefix, for the tests with a prefix of their own
+. "$TARVELIN_SOURCE/scripts/session_lib.sh"  # make_wine_prefix, for the tests with a prefix of their own
 export DISPLAY
 shots=$TARVELIN_BUILD/shots
 mkdir -p "$shots"

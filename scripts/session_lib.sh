@@ -1,6 +1,6 @@
 # The display and the Wine prefix of a test session: an X server on a free display, the window
-# manager on it, a Wine prefix. Sourced by the scripts that make their own session and by
-# e2e_lib.sh.
+# manager on it, a Wine prefix. Sourced by ./run, by the scripts and tests that make their own
+# session, and by the end-to-end tests' e2e_lib.sh.
 
 # Starts an X server (the command and its arguments, e.g. Xvfb -screen 0 1280x1024x24) on the
 # first free display from FIRST and waits up to 10 s until it answers a client (its socket comes
