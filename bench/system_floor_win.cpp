@@ -7,6 +7,9 @@
 //   wine system_floor.exe gaps MS            -> "gaps: worst <ms> median <us>": the longest time
 //       between two queue checks (GetQueueStatus, and PeekMessageW when something waits) of a
 //       loop doing about 1 us of work between checks, for MS milliseconds
+//   wine system_floor.exe memory BYTES       -> "memory: <ms>": taking BYTES of memory the process
+//       never had (VirtualAlloc) and writing to each of its pages once, which a password of
+//       BYTES / 2 characters needs as well
 #include <windows.h>
 #include <bcrypt.h>
 
@@ -98,6 +101,16 @@ int Gaps(double ms) {
   return 0;
 }
 
+int Memory(std::size_t size) {
+  const double start = NowSeconds();
+  auto* bytes = static_cast<volatile char*>(::VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (!bytes) return 1;
+  for (std::size_t at = 0; at < size; at += 4096) bytes[at] = 1;
+  std::printf("memory: %.1f ms\n", (NowSeconds() - start) * 1e3);
+  ::VirtualFree(const_cast<char*>(bytes), 0, MEM_RELEASE);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -110,6 +123,7 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"rng" && argc == 3) return Generator(gen, static_cast<std::size_t>(_wtoi64(argv[2])));
   if (mode == L"file" && argc == 5) return File(gen, argv[2], _wtoi64(argv[3]), _wtoi64(argv[4]));
   if (mode == L"gaps" && argc == 3) return Gaps(std::wcstod(argv[2], nullptr));
-  std::fprintf(stderr, "usage: system_floor rng BYTES | file PATH COUNT LENGTH | gaps MS\n");
+  if (mode == L"memory" && argc == 3) return Memory(static_cast<std::size_t>(_wtoi64(argv[2])));
+  std::fprintf(stderr, "usage: system_floor rng BYTES | file PATH COUNT LENGTH | gaps MS | memory BYTES\n");
   return 2;
 }
