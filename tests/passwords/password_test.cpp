@@ -172,6 +172,20 @@ TEST(TUnbiasedDrawSource, ReadsGroupsFromTheLowBytesAndKeepsTheRest) {
   }
 }
 
+TEST(TUnbiasedDrawSource, TakesEveryByteOnceAndInOrderAcrossBlocks) {
+  // A number below 65536 is the two bytes the state takes for it, low byte first, after the
+  // seven of the first draw; 1017 bytes after those leave one byte at the end of every block.
+  const std::vector<std::uint8_t> bytes = Xorshift(3000);
+  ScriptedSource source(bytes);
+  std::vector<std::uint32_t> out(1400);
+  source.DrawMany(65536, out);
+  EXPECT_EQ(out[0], bytes[0] | bytes[1] << 8);
+  for (std::size_t i = 1; i < out.size(); ++i) {
+    const std::size_t at = 7 + 2 * (i - 1);
+    ASSERT_EQ(out[i], bytes[at] | bytes[at + 1] << 8) << i;
+  }
+}
+
 TEST(TUnbiasedDrawSource, HandsOutTheRestOfAGroupLaterAndDropsItForAnotherRange) {
   ScriptedSource source({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
   std::vector<std::uint32_t> out(2);
@@ -274,12 +288,13 @@ TEST(TUnbiasedDrawSource, AFailedRefillLeavesNoBytesToDrawFrom) {
       std::fill(block.begin(), block.end(), std::uint8_t{0xA7});
     }
   };
+  // Numbers of two bytes each: the byte left at a block's end goes into the next number.
   FailingOnce source;
-  std::vector<std::uint32_t> out(2000);
-  EXPECT_THROW(source.DrawMany(256, out), std::runtime_error);
-  source.DrawMany(256, out);
-  EXPECT_EQ(source.refills, 4) << "the failed one and two for the 2000 bytes";
-  EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](std::uint32_t v) { return v == 0xA7; }));
+  std::vector<std::uint32_t> out(1000);
+  EXPECT_THROW(source.DrawMany(65536, out), std::runtime_error);
+  source.DrawMany(65536, out);
+  EXPECT_EQ(source.refills, 4);
+  EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](std::uint32_t v) { return v == 0xA7A7; }));
 }
 
 // An allocator that checks, when a buffer is given back, that nothing of it is left but zeros.

@@ -55,6 +55,7 @@ TEST(TDigitPlan, TakesTheMostDigitsTheProductsAllow) {
       {255, 4, 56}, {256, 3, 40}, {257, 3, 41}, {1000, 3, 50}, {65535, 2, 48},
       {65536, 1, 0},  // a digit alone: its group needs no split
       {0xFFFFFFFFu, 1, 0},
+      {std::uint64_t{1} << 32, 1, 0},  // the largest range: its square is 2^64 already
   };
   for (const auto& c : cases) {
     const TPlan plan = TPlan::For(c.range);
