@@ -1,5 +1,5 @@
-// BCryptGenRandom, loaded from the system folder at the first draw; its failure fails the draw
-// with the status code.
+// BCryptGenRandom, loaded from the system folder when the source is made, or at the first draw
+// if that failed; its failure fails the draw with the status code.
 #include "passwords/crypto_source_win.h"
 
 #include <windows.h>
@@ -34,6 +34,14 @@ decltype(&::BCryptGenRandom) GenRandom() {
 }
 
 }  // namespace
+
+TCryptoDrawSource::TCryptoDrawSource() noexcept {
+  try {
+    GenRandom();
+  } catch (...) {
+    // A function-local static whose initialisation failed is tried again at the next call.
+  }
+}
 
 void TCryptoDrawSource::Refill(std::span<std::uint8_t> bytes) {
   const NTSTATUS status =

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "passwords/uniform_digits.h"
+
 class TDrawSource {
 public:
   virtual ~TDrawSource() = default;
@@ -21,14 +23,12 @@ public:
   void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) override;
 };
 
-// Maps a stream of uniform random bytes to a range without bias, several numbers from every
-// 64-bit word. A word x gives k numbers below range r by k multiplications: x * r is
-// d1 * 2^64 + x1, x1 * r is d2 * 2^64 + x2, and so on, so that x * r^k = D * 2^64 + xk where D
-// has the digits d1 ... dk in base r. That is Lemire's method on the range r^k: the word is
-// rejected when xk < 2^64 mod r^k, and every k-tuple of digits has the same weight. k is the
-// count that spends the fewest random bytes per number, rejections included: ten numbers from
-// eight bytes for an alphabet of 62, where one byte per number would spend 1.03. Numbers of a
-// word not yet handed out wait for the next call; they are dropped when the range changes.
+// Maps a stream of uniform random bytes to a range without bias, spending hardly more bytes than
+// the numbers' entropy: log2(range) / 8 a number, 0.744 for an alphabet of 62. The bytes go into a
+// state that keeps every random bit a draw leaves unused (TRecycledBits); groups of numbers are
+// drawn from it by one division and split into their digits by multiplications (TDigitPlan),
+// five numbers a group for 62. A range of 1 spends nothing. Numbers of a group not yet handed out
+// wait for the next call; they are dropped when the range changes, the state's bits are not.
 // Subclasses supply the bytes in blocks.
 class TUnbiasedDrawSource : public TDrawSource {
 public:
@@ -36,33 +36,41 @@ public:
   void DrawMany(std::uint32_t range, std::span<std::uint32_t> out) override;
   void Wipe() noexcept override;
 
-  // The count of numbers below range that DrawMany takes from one word: from 1 to kMaxBatch.
-  // Throws std::invalid_argument for a range of 0.
-  static unsigned BatchSize(std::uint32_t range);
-  // Numbers from one word at most: 64, for a range of 2.
-  static constexpr unsigned kMaxBatch = 64;
+  // The count of numbers below range that DrawMany takes from one group: from 1 to kMaxGroup, and
+  // 0 for a range of 1, whose numbers take no random bits. Throws std::invalid_argument for a
+  // range of 0.
+  static unsigned GroupSize(std::uint32_t range);
+  // Numbers in one group at most: 31, for a range of 2.
+  static constexpr unsigned kMaxGroup = 31;
 
 protected:
   // Bytes asked of the source at a time: a refill takes a small slice of a message pass's
-  // period even where the system hands out random bytes slowly.
+  // period even where the system hands out random bytes slowly, and larger requests cost no less
+  // a byte under Wine.
   static constexpr std::size_t kBlockBytes = 1024;
   // Fills bytes with uniform random values; throws when the source fails.
   virtual void Refill(std::span<std::uint8_t> bytes) = 0;
 
 private:
-  void SetRange(std::uint32_t range);
-  std::uint64_t NextWord();
-  // Writes the batch_size_ numbers of one accepted word to to.
-  void DrawBatch(std::uint32_t* to);
+  using TPlan = TDigitPlan<std::uint64_t, 64>;
+  using TBits = TRecycledBits<std::uint64_t, 64, 8>;
 
-  alignas(8) std::uint8_t block_[kBlockBytes] = {};
+  void SetRange(std::uint32_t range);
+  // count random bytes (at most 7) as a number, the first byte lowest.
+  std::uint64_t TakeBytes(unsigned count);
+  // Writes the plan_.count numbers of one group to to.
+  void DrawGroup(std::uint32_t* to);
+
+  // Eight bytes beyond the block, so that eight can be read from every position in it; they are
+  // never handed out.
+  alignas(8) std::uint8_t block_[kBlockBytes + 8] = {};
   std::size_t next_ = kBlockBytes;
-  // The batch size and rejection threshold of the last range: a file of short passwords asks
-  // for the same range a million times.
+  TBits bits_;
+  // The plan of the last range: a file of short passwords asks for the same range a million
+  // times. range_ is 0 before the first draw.
   std::uint32_t range_ = 0;
-  unsigned batch_size_ = 1;
-  std::uint64_t threshold_ = 0;
-  // The numbers of the last word; those from handed_ on are not handed out yet.
-  std::uint32_t batch_[kMaxBatch] = {};
-  unsigned handed_ = 1;
+  TPlan plan_;
+  // The numbers of the last group; those from handed_ on are not handed out yet.
+  std::uint32_t group_[kMaxGroup] = {};
+  unsigned handed_ = 0;
 };

@@ -99,7 +99,9 @@ private:
 // nothing is lost): passwords from the usual alphabets take half the memory, and ASCII blocks
 // are already the file's bytes. Positions are 32-bit, so the text holds less than 4 Gi
 // characters. The starts are kept in chunks of fixed size for the same reason as the text: no
-// copy of all of them as they grow.
+// copy of all of them as they grow. A chunk whose lines are all of one length (a file of
+// passwords) keeps only its first start and that length; its starts are written out only when a
+// line of another length comes.
 template <class Char>
 class TLineBlocks {
 public:
@@ -131,7 +133,11 @@ public:
   std::size_t Count() const noexcept { return count_; }
   // The characters of the text in all.
   std::size_t Size() const noexcept { return size_; }
-  std::uint32_t Start(std::size_t index) const noexcept { return chunks_[index >> kChunkBits][index & kChunkMask]; }
+  std::uint32_t Start(std::size_t index) const noexcept {
+    const TStartChunk& chunk = chunks_[index >> kChunkBits];
+    const auto i = static_cast<std::uint32_t>(index & kChunkMask);
+    return chunk.starts ? chunk.starts[i] : chunk.first + i * chunk.step;
+  }
   // Whether a block holds its characters one byte each: then At needs WidenAll first.
   bool HasNarrowBlocks() const noexcept { return narrow_blocks_ != 0; }
   // The character at position in the text and those after it in its block; position < Size(),
@@ -163,7 +169,7 @@ public:
     const bool narrow = bits < 0x100;
     // Room for the start, then for the characters; a chunk or block made before a later failure
     // only stays as unused room.
-    ReserveStart();
+    ReserveStart(static_cast<std::uint32_t>(size_));
     // A wide block takes any line, a narrow one only lines that stay narrow.
     if (blocks_.empty() || blocks_.back().Room() < need || (blocks_.back().narrow && !narrow)) {
       const std::size_t capacity =
@@ -212,8 +218,8 @@ public:
     ForEachLine(text.View(), [&](const Char* first, std::size_t length) {
       // Within a chunk the start is one store; a new chunk every kChunkSize lines.
       if (left == 0) {
-        read.ReserveStart();
-        chunk = read.chunks_.back().get();
+        read.chunks_.emplace_back().starts.reset(new std::uint32_t[kChunkSize]);
+        chunk = read.chunks_.back().starts.get();
         left = kChunkSize;
       }
       *chunk++ = static_cast<std::uint32_t>(first - base);
@@ -300,19 +306,43 @@ private:
     return *(after - 1);
   }
 
-  // Makes sure the next start has its place.
-  void ReserveStart() {
-    if ((count_ >> kChunkBits) < chunks_.size()) return;
-    std::unique_ptr<std::uint32_t[]> chunk(new std::uint32_t[kChunkSize]);
-    chunks_.push_back(std::move(chunk));  // unchanged when it throws; the chunk is freed then
+  // The starts of kChunkSize lines: each in starts, or while they are evenly spaced (starts
+  // empty) the first and the distance from one to the next.
+  struct TStartChunk {
+    std::unique_ptr<std::uint32_t[]> starts;
+    std::uint32_t first = 0;
+    std::uint32_t step = 0;
+  };
+
+  // Makes sure the next line's start, start, has its place: a new chunk, or the starts of an
+  // evenly spaced one written out when start breaks the spacing. Changes no start.
+  void ReserveStart(std::uint32_t start) {
+    const auto i = static_cast<std::uint32_t>(count_ & kChunkMask);
+    if ((count_ >> kChunkBits) >= chunks_.size()) {
+      chunks_.emplace_back();  // unchanged when it throws
+      return;
+    }
+    TStartChunk& chunk = chunks_[count_ >> kChunkBits];
+    if (chunk.starts || i < 2 || std::uint64_t{chunk.first} + std::uint64_t{i} * chunk.step == start) return;
+    std::unique_ptr<std::uint32_t[]> starts(new std::uint32_t[kChunkSize]);
+    for (std::uint32_t k = 0; k < i; ++k) starts[k] = chunk.first + k * chunk.step;
+    chunk.starts = std::move(starts);
   }
   void PushReservedStart(std::uint32_t start) noexcept {
-    chunks_[count_ >> kChunkBits][count_ & kChunkMask] = start;
+    TStartChunk& chunk = chunks_[count_ >> kChunkBits];
+    const auto i = static_cast<std::uint32_t>(count_ & kChunkMask);
+    if (chunk.starts) {
+      chunk.starts[i] = start;
+    } else if (i == 0) {
+      chunk.first = start;
+    } else if (i == 1) {
+      chunk.step = start - chunk.first;
+    }
     ++count_;
   }
 
   std::vector<TBlock> blocks_;
-  std::vector<std::unique_ptr<std::uint32_t[]>> chunks_;
+  std::vector<TStartChunk> chunks_;
   std::size_t count_ = 0;
   std::size_t size_ = 0;
   std::size_t narrow_blocks_ = 0;

@@ -152,6 +152,7 @@ TEST(LineBlocks, AFailedAddLeavesTheLinesAsTheyWere) {
       {"full block", 455, 7, Line(7, 99)},  // 455 lines of 9 characters fill the first 4 Ki block
       {"wide after narrow", 3, 7, u"\u0430\u0431\u0432"},
       {"new chunk of starts", 16384, 7, Line(7, 99)},
+      {"another length after evenly spaced lines", 300, 7, Line(8, 99)},
       {"huge line", 10, 7, Line(Blocks::kLargestBlock * 3, 99)},
       {"empty line", 3, 0, u""},
   };

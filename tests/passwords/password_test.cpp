@@ -36,6 +36,19 @@ private:
   std::size_t pos_ = 0;
 };
 
+// Well-mixed bytes from xorshift, never repeated within the counts used here.
+std::vector<std::uint8_t> Xorshift(std::size_t count) {
+  std::vector<std::uint8_t> bytes;
+  std::uint64_t x = 0x9E3779B97F4A7C15ull;
+  for (std::size_t i = 0; i < count; ++i) {
+    x ^= x << 13;
+    x ^= x >> 7;
+    x ^= x << 17;
+    bytes.push_back(static_cast<std::uint8_t>(x >> 56));
+  }
+  return bytes;
+}
+
 std::u16string Generate(std::u16string_view alphabet, std::int32_t count, TDrawSource& source, int* pumps = nullptr) {
   std::u16string result;
   DrawPassword(alphabet, count, source, result, [&] {
@@ -111,28 +124,29 @@ TEST(DrawPassword, SingleSymbolRepeats) {
   EXPECT_EQ(Generate(u"Q", 5, lcg), u"QQQQQ");
 }
 
-TEST(TUnbiasedDrawSource, TakesTheBatchThatSpendsTheFewestBytes) {
+TEST(TUnbiasedDrawSource, TakesTheLargestGroupThatSplitsExactly) {
   struct Case {
     std::uint32_t range;
     unsigned size;
   };
   const Case cases[] = {
-      {2, 64},           // 2^64: nothing is ever rejected
-      {3, 38},           // 3^41 lies beyond 2^64, though below 2^65
-      {10, 18},          // 10^19 would reject 46% of the words, 10^18 rejects 2.4%
-      {62, 10},          // 0.84 bytes a number
-      {256, 8},          // one byte a number
-      {65536, 4},
-      {0x80000001u, 2},  // (2^31 + 1)^2 rejects a quarter, and a single one half of the words
+      {1, 0},  // its one number takes no random bits
+      {2, 31},
+      {62, 5},  // 62^5 < 2^30
+      {256, 3},
+      {65536, 1},
+      {0x80000001u, 1},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(TUnbiasedDrawSource::BatchSize(c.range), c.size) << c.range;
+    EXPECT_EQ(TUnbiasedDrawSource::GroupSize(c.range), c.size) << c.range;
   }
 }
 
-TEST(TUnbiasedDrawSource, ReadsTheDigitsOfEachWordFromTheTop) {
-  // Words are read low byte first. x * r^k = D * 2^64 + rest; D's digits in base r, most
-  // significant first, are the numbers; a word whose rest is below 2^64 mod r^k is rejected.
+TEST(TUnbiasedDrawSource, ReadsGroupsFromTheLowBytesAndKeepsTheRest) {
+  // The first draw takes seven bytes, low byte first; a group of three bytes for 256 is the low
+  // three, its digits the most significant first. The four bytes above stay in the state, which
+  // the next group's three fresh bytes fill up again; a group of 31 bits for 2 is the state's
+  // low 31 bits.
   struct Case {
     const char* what;
     std::uint32_t range;
@@ -140,19 +154,14 @@ TEST(TUnbiasedDrawSource, ReadsTheDigitsOfEachWordFromTheTop) {
     std::vector<std::uint32_t> expected;
   };
   const Case cases[] = {
-      {"bits from the top", 2, {0x01, 0, 0, 0, 0, 0, 0, 0x80}, [] {
-         std::vector<std::uint32_t> bits(64, 0);
+      {"bytes", 256, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}, {3, 2, 1, 10, 9, 8, 13, 12, 11}},
+      {"bits", 2, {0x01, 0, 0, 0x40, 0, 0, 0}, [] {
+         std::vector<std::uint32_t> bits(31, 0);
          bits.front() = bits.back() = 1;
          return bits;
        }()},
-      {"bytes from the top", 256, {1, 2, 3, 4, 5, 6, 7, 8}, {8, 7, 6, 5, 4, 3, 2, 1}},
-      {"words in order from the block's start", 256, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
-       {8, 7, 6, 5, 4, 3, 2, 1, 16, 15, 14, 13, 12, 11, 10, 9}},
-      // (2^62 + 1) * 10^18 = 2.5 * 10^17 * 2^64 + 10^18: the digits of 250000000000000000.
-      {"decimal", 10, {0x01, 0, 0, 0, 0, 0, 0, 0x40}, {2, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
-      // Zero leaves the rest 0, below 2^64 mod 62^10: the next word decides.
-      {"zero is rejected", 62, {0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
-       std::vector<std::uint32_t>(10, 61)},
+      // 8 * 62^4 + 2 * 62^3 + 61 is 118,687,405, 0x071306AD: the digits 8, 2, 0, 0, 61.
+      {"base 62", 62, {0xAD, 0x06, 0x13, 0x07, 0, 0, 0}, {8, 2, 0, 0, 61}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -163,15 +172,30 @@ TEST(TUnbiasedDrawSource, ReadsTheDigitsOfEachWordFromTheTop) {
   }
 }
 
-TEST(TUnbiasedDrawSource, HandsOutTheRestOfAWordLaterAndDropsItForAnotherRange) {
-  ScriptedSource source({1, 2, 3, 4, 5, 6, 7, 8});
-  std::vector<std::uint32_t> out(3);
+TEST(TUnbiasedDrawSource, TakesEveryByteOnceAndInOrderAcrossBlocks) {
+  // A number below 65536 is the two bytes the state takes for it, low byte first, after the
+  // seven of the first draw; 1017 bytes after those leave one byte at the end of every block.
+  const std::vector<std::uint8_t> bytes = Xorshift(3000);
+  ScriptedSource source(bytes);
+  std::vector<std::uint32_t> out(1400);
+  source.DrawMany(65536, out);
+  EXPECT_EQ(out[0], bytes[0] | bytes[1] << 8);
+  for (std::size_t i = 1; i < out.size(); ++i) {
+    const std::size_t at = 7 + 2 * (i - 1);
+    ASSERT_EQ(out[i], bytes[at] | bytes[at + 1] << 8) << i;
+  }
+}
+
+TEST(TUnbiasedDrawSource, HandsOutTheRestOfAGroupLaterAndDropsItForAnotherRange) {
+  ScriptedSource source({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+  std::vector<std::uint32_t> out(2);
   source.DrawMany(256, out);
-  EXPECT_EQ(out, (std::vector<std::uint32_t>{8, 7, 6}));
+  EXPECT_EQ(out, (std::vector<std::uint32_t>{3, 2}));
   source.DrawMany(256, out);
-  EXPECT_EQ(out, (std::vector<std::uint32_t>{5, 4, 3}));
+  EXPECT_EQ(out, (std::vector<std::uint32_t>{1, 10}));
   EXPECT_EQ(source.refills, 1);
-  // 2 and 1 were drawn for range 256: the next word, 0x0807060504030201, starts with 0000 1.
+  // 9 and 8 were drawn for 256; the state keeps 0x07060504 and takes three more bytes, 1, 2 and
+  // 3: its low 31 bits, 0x04030201, start with 0000 1.
   std::vector<std::uint32_t> bits(5);
   source.DrawMany(2, bits);
   EXPECT_EQ(bits, (std::vector<std::uint32_t>{0, 0, 0, 0, 1}));
@@ -182,15 +206,7 @@ TEST(TUnbiasedDrawSource, ResultsAreEvenlySpread) {
   for (std::uint32_t range : {3u, 62u, 1000u}) {
     SCOPED_TRACE(range);
     const std::size_t per_value = 400;
-    std::vector<std::uint8_t> bytes;
-    std::uint64_t x = 0x9E3779B97F4A7C15ull;  // xorshift: well-mixed bytes, never repeated here
-    for (std::size_t i = 0; i < range * per_value * 3; ++i) {
-      x ^= x << 13;
-      x ^= x >> 7;
-      x ^= x << 17;
-      bytes.push_back(static_cast<std::uint8_t>(x >> 56));
-    }
-    ScriptedSource source(bytes);
+    ScriptedSource source(Xorshift(range * per_value * 3));
     std::map<std::uint32_t, int> counts;
     std::vector<std::uint32_t> out(range * per_value);
     source.DrawMany(range, out);
@@ -214,30 +230,71 @@ TEST(TUnbiasedDrawSource, ARangeOfZeroIsRefusedFreshAndAfterAnotherRange) {
     EXPECT_EQ(out, kept);
     source.DrawMany(62, out);  // still usable
   }
-  EXPECT_THROW(TUnbiasedDrawSource::BatchSize(0), std::invalid_argument);
+  EXPECT_THROW(TUnbiasedDrawSource::GroupSize(0), std::invalid_argument);
 }
 
-TEST(TUnbiasedDrawSource, RefillsInBlocksOf1KiB) {
-  ScriptedSource source({0xFF});
-  std::vector<std::uint32_t> out(5000);
-  source.DrawMany(62, out);
-  EXPECT_EQ(source.refills, 4) << "ten numbers from eight bytes";
+TEST(TUnbiasedDrawSource, SpendsTheEntropyOfTheRangeInBlocksOf1KiB) {
+  // log2(range) / 8 bytes a number; what is lost on the way must stay a small fraction of a block.
+  struct Case {
+    std::uint32_t range;
+    std::size_t numbers;
+    int refills;
+  };
+  const Case cases[] = {
+      {62, 5000, 4},           // 3721.5 bytes
+      {62, 1'000'000, 728},    // 744,161 bytes, a few of every block kept for the next
+      {2, 1'000'000, 123},     // 125,000 bytes
+      {1, 1'000'000, 0},
+      {0x80000001u, 10000, 38},  // 31 bits: 38,750 bytes
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.range);
+    ScriptedSource source(Xorshift(100000));
+    std::vector<std::uint32_t> out(c.numbers);
+    source.DrawMany(c.range, out);
+    EXPECT_EQ(source.refills, c.refills);
+  }
 }
 
-TEST(TUnbiasedDrawSource, WipeClearsTheRandomBytesAndTheNextDrawTakesFreshOnes) {
-  // 62 rejects the all-zero word of a cleared block, 256 would hand out its zeros.
+TEST(TUnbiasedDrawSource, AfterAWipeItDrawsAsAFreshSource) {
+  // The cleared block and state must not serve: zeros would give zeros.
   for (const std::uint32_t range : {62u, 256u}) {
     SCOPED_TRACE(range);
-    ScriptedSource source({0xFF});
-    std::vector<std::uint32_t> out(3);
-    source.DrawMany(range, out);
-    ASSERT_EQ(source.refills, 1);
-    source.Wipe();
-    EXPECT_TRUE(std::all_of(source.last_block.begin(), source.last_block.end(), [](std::uint8_t b) { return b == 0; }));
-    source.DrawMany(range, out);
-    EXPECT_EQ(source.refills, 2) << "the numbers left of the first word went with the wipe";
-    EXPECT_EQ(out[0], range - 1) << "drawn from the script's bytes, not from the cleared block";
+    ScriptedSource used({0xA7}), fresh({0xA7});
+    std::vector<std::uint32_t> out(3), expected(3);
+    used.DrawMany(range, out);
+    ASSERT_EQ(used.refills, 1);
+    used.Wipe();
+    EXPECT_TRUE(std::all_of(used.last_block.begin(), used.last_block.end(), [](std::uint8_t b) { return b == 0; }));
+    used.DrawMany(range, out);
+    fresh.DrawMany(range, expected);
+    EXPECT_EQ(used.refills, 2) << "the numbers left of the first group went with the wipe";
+    EXPECT_EQ(out, expected);
   }
+}
+
+TEST(TUnbiasedDrawSource, AFailedRefillLeavesNoBytesToDrawFrom) {
+  // The source fails once, after writing into the block: what it wrote must not be drawn from.
+  class FailingOnce final : public TUnbiasedDrawSource {
+  public:
+    int refills = 0;
+
+  protected:
+    void Refill(std::span<std::uint8_t> block) override {
+      if (++refills == 2) {
+        std::fill(block.begin(), block.end(), std::uint8_t{0});
+        throw std::runtime_error("the generator failed");
+      }
+      std::fill(block.begin(), block.end(), std::uint8_t{0xA7});
+    }
+  };
+  // Numbers of two bytes each: the byte left at a block's end goes into the next number.
+  FailingOnce source;
+  std::vector<std::uint32_t> out(1000);
+  EXPECT_THROW(source.DrawMany(65536, out), std::runtime_error);
+  source.DrawMany(65536, out);
+  EXPECT_EQ(source.refills, 4);
+  EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](std::uint32_t v) { return v == 0xA7A7; }));
 }
 
 // An allocator that checks, when a buffer is given back, that nothing of it is left but zeros.
