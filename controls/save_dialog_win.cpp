@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "toolkit/application_win.h"
+#include "toolkit/form_rules.h"
+#include "toolkit/window_win.h"
 
 namespace {
 
@@ -28,7 +30,7 @@ UINT_PTR CALLBACK Hook(HWND child, UINT msg, WPARAM, LPARAM lp) {
     MONITORINFO mi{sizeof mi, {}, {}, 0};
     RECT r;
     if (data && ::GetMonitorInfoW(data->monitor, &mi) && ::GetWindowRect(dialog, &r)) {
-      const POINT at = TSaveTextFileDialog::Placement(mi.rcMonitor, SIZE{r.right - r.left, r.bottom - r.top});
+      const TPlace at = SaveDialogPlace(BoxOf(mi.rcMonitor), r.right - r.left, r.bottom - r.top);
       ::SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (data && data->dialog->OnShown) data->dialog->OnShown(dialog);
@@ -45,11 +47,6 @@ UINT_PTR CALLBACK Hook(HWND child, UINT msg, WPARAM, LPARAM lp) {
 }
 
 }  // namespace
-
-POINT TSaveTextFileDialog::Placement(const RECT& monitor, SIZE dialog) {
-  return POINT{monitor.left + (monitor.right - monitor.left - dialog.cx) / 2,
-               monitor.top + (monitor.bottom - monitor.top - dialog.cy) / 3};
-}
 
 bool TSaveTextFileDialog::Execute(HWND owner) {
   // The filter's "|" separators become the zero characters the system expects, with one more

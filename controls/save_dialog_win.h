@@ -29,9 +29,6 @@ public:
   // file name; a failure of the system dialog counts as false.
   bool Execute(HWND owner);
 
-  // Where the dialog goes on a monitor: left = left + (width - w) / 2, top = top + (height - h) / 3.
-  static POINT Placement(const RECT& monitor, SIZE dialog);
-
   // Raised with the dialog's window once it has been placed; for tests.
   std::function<void(HWND)> OnShown;
 };

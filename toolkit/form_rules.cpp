@@ -11,6 +11,11 @@ TPlace CenteredPlace(const TBox& area, const TBox& bounds, std::int32_t width, s
                 std::max(std::min(y, bounds.bottom - height), bounds.top)};
 }
 
+TPlace SaveDialogPlace(const TBox& monitor, std::int32_t width, std::int32_t height) noexcept {
+  return TPlace{std::max(monitor.left + (monitor.right - monitor.left - width) / 2, monitor.left),
+                std::max(monitor.top + (monitor.bottom - monitor.top - height) / 3, monitor.top)};
+}
+
 TPlacement PlacementFor(TPosition position, const TScreens& screens) noexcept {
   switch (position) {
     case TPosition::ScreenCenter:

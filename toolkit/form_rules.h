@@ -45,6 +45,11 @@ TPlacement PlacementFor(TPosition position, const TScreens& screens) noexcept;
 // screen.
 TPlace CenteredPlace(const TBox& area, const TBox& bounds, std::int32_t width, std::int32_t height) noexcept;
 
+// Where the system's save dialog goes on the monitor of the program's active window: centred
+// across it, its top at a third of the room above and below. A dialog larger than the monitor
+// keeps the monitor's top-left corner, so its caption stays on the screen.
+TPlace SaveDialogPlace(const TBox& monitor, std::int32_t width, std::int32_t height) noexcept;
+
 enum class TDialogKey { Tab, Return, Escape, Left, Right, Up, Down };
 
 // What the form knows when a dialog key goes down: the modifiers, whether the focus is in one of

@@ -13,6 +13,7 @@
 #include "passwords/line_list_win.h"
 #include "tests/toolkit/file_test_support_win.h"
 #include "tests/win_test_support.h"
+#include "toolkit/form_rules.h"
 #include "toolkit/scope_exit.h"
 #include "toolkit/stream_win.h"
 #include "toolkit/system_error_win.h"
@@ -355,11 +356,9 @@ TEST_F(PasswordFileTest, TheSaveDialogStandsCentredAtAThirdOfTheMonitor) {
   });
   MONITORINFO mi{sizeof mi, {}, {}, 0};
   GetMonitorInfoW(MonitorFromWindow(form->Handle(), MONITOR_DEFAULTTONEAREST), &mi);
-  const POINT at = TSaveTextFileDialog::Placement(mi.rcMonitor, SIZE{placed.right - placed.left, placed.bottom - placed.top});
+  const TPlace at = SaveDialogPlace(BoxOf(mi.rcMonitor), placed.right - placed.left, placed.bottom - placed.top);
   EXPECT_EQ(placed.left, at.x);
   EXPECT_EQ(placed.top, at.y);
-  EXPECT_EQ(TSaveTextFileDialog::Placement(RECT{100, 50, 1100, 950}, SIZE{401, 301}).x, 100 + 599 / 2);
-  EXPECT_EQ(TSaveTextFileDialog::Placement(RECT{100, 50, 1100, 950}, SIZE{401, 301}).y, 50 + 599 / 3);
 }
 
 TEST_F(PasswordFileTest, ASecondRunDuringTheFirstOwnsItsDialogAndItsList) {

@@ -57,6 +57,24 @@ TEST(FormRules, EachPositionCentresOnItsAreaAndKeepsInsideItsBounds) {
   }
 }
 
+TEST(FormRules, TheSaveDialogStandsCentredAcrossAThirdDownAndNeverAboveTheMonitor) {
+  struct Case {
+    TBox monitor;
+    std::int32_t width, height;
+    TPlace expected;
+  };
+  const Case cases[] = {
+      {{100, 50, 1100, 950}, 401, 301, {100 + 599 / 2, 50 + 599 / 3}},
+      {{-1920, 0, 0, 1080}, 600, 480, {-1260, 200}},
+      {{0, 0, 800, 600}, 900, 700, {0, 0}},  // larger than the monitor: its caption stays on it
+  };
+  for (const Case& c : cases) {
+    const TPlace at = SaveDialogPlace(c.monitor, c.width, c.height);
+    EXPECT_EQ(at.x, c.expected.x) << c.monitor.left;
+    EXPECT_EQ(at.y, c.expected.y) << c.monitor.left;
+  }
+}
+
 TEST(FormRules, DialogKeys) {
   using enum TDialogKey;
   using A = TDialogAction;
