@@ -302,8 +302,7 @@ LRESULT CALLBACK TWinControl::SubclassProc(HWND, UINT msg, WPARAM wp, LPARAM lp,
 TGraphicControl::~TGraphicControl() {
   if (parent_) {
     std::erase(parent_->graphics_, this);
-    if (parent_->hot_ == this) parent_->hot_ = nullptr;
-    if (parent_->pressed_ == this) parent_->pressed_ = nullptr;
+    parent_->pointer_.Forget(this);
   }
 }
 
@@ -388,20 +387,16 @@ TGraphicControl* TContainer::GraphicAt(POINT pt) const {
 }
 
 void TContainer::CancelPress() {
-  if (TGraphicControl* p = std::exchange(pressed_, nullptr)) {
+  if (TGraphicControl* p = pointer_.EndPress()) {
     if (::GetCapture() == Handle()) ::ReleaseCapture();
     p->MouseUp(false);
   }
 }
 
-void TContainer::TrackPointer(POINT pt) {
-  TGraphicControl* now = GraphicAt(pt);
-  if (now == hot_) return;
-  TGraphicControl* before = hot_;
-  hot_ = now;
-  if (now) TrackPointerLeave(Handle());
-  if (before) before->MouseLeave();
-  if (now) now->MouseEnter();
+void TContainer::Tell(const TPointerTracker<TGraphicControl>::TChange& change) {
+  if (change.entered) TrackPointerLeave(Handle());
+  if (change.left) change.left->MouseLeave();
+  if (change.entered) change.entered->MouseEnter();
 }
 
 LRESULT TContainer::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -435,23 +430,20 @@ LRESULT TContainer::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       Paint();
       return 0;
     case WM_MOUSEMOVE:
-      TrackPointer(PointOf(lp));
+      Tell(pointer_.MoveTo(GraphicAt(PointOf(lp))));
       break;
     case WM_MOUSELEAVE:
-      if (TGraphicControl* before = std::exchange(hot_, nullptr)) before->MouseLeave();
+      Tell(pointer_.Leave());
       return 0;
     case WM_LBUTTONDOWN:
-      if (!pressed_) {
-        pressed_ = GraphicAt(PointOf(lp));
-        if (pressed_) {
-          ::SetCapture(Handle());
-          pressed_->MouseDown();
-        }
+      if (TGraphicControl* at = GraphicAt(PointOf(lp)); pointer_.Press(at)) {
+        ::SetCapture(Handle());
+        at->MouseDown();
       }
       break;
     case WM_LBUTTONUP:
       // Taken off first: giving the capture back sends WM_CAPTURECHANGED at once.
-      if (TGraphicControl* p = std::exchange(pressed_, nullptr)) {
+      if (TGraphicControl* p = pointer_.EndPress()) {
         if (::GetCapture() == Handle()) ::ReleaseCapture();
         p->MouseUp(p == GraphicAt(PointOf(lp)));
       }

@@ -13,6 +13,7 @@
 #include "toolkit/handle_win.h"
 #include "toolkit/layout.h"
 #include "toolkit/object.h"
+#include "toolkit/pointer_tracker.h"
 #include "toolkit/skin_win.h"
 #include "toolkit/wheel_route.h"
 
@@ -216,7 +217,7 @@ public:
 protected:
   explicit TContainer(TSkinSection section) : section_(section) {}
   // The windowless control held down with the mouse, if any.
-  TGraphicControl* PressedGraphic() const noexcept { return pressed_; }
+  TGraphicControl* PressedGraphic() const noexcept { return pointer_.Pressed(); }
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   // Paints the background of the client area; the windowless controls are painted after it.
   virtual void PaintBackground(HDC dc, const RECT& client);
@@ -228,7 +229,8 @@ protected:
   friend class TWinControl;
   friend class TGraphicControl;
   void Paint();
-  void TrackPointer(POINT pt);
+  // Tells the controls the pointer left and entered, and asks to hear when it leaves the window.
+  void Tell(const TPointerTracker<TGraphicControl>::TChange& change);
   TGraphicControl* GraphicAt(POINT pt) const;
   // Ends the press of the windowless control held down, if any, without a click.
   void CancelPress();
@@ -236,6 +238,5 @@ protected:
   TSkinSection section_;
   std::vector<TWinControl*> children_;
   std::vector<TGraphicControl*> graphics_;
-  TGraphicControl* hot_ = nullptr;
-  TGraphicControl* pressed_ = nullptr;
+  TPointerTracker<TGraphicControl> pointer_;
 };
