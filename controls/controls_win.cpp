@@ -503,7 +503,7 @@ void TLabel::Paint(HDC dc, const RECT& bounds) {
     FillSolid(dc, bounds, skin.face);
     ::SetTextColor(dc, style_.link ? ::GetSysColor(COLOR_HOTLIGHT) : skin.text);
   } else {
-    ::SetTextColor(dc, font_spec_.color == CLR_INVALID ? SkinFontColor() : font_spec_.color);
+    ::SetTextColor(dc, font_spec_.color == kSystemTextColor ? SkinFontColor() : font_spec_.color);
   }
   RECT r = bounds;
   ::DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, Format());

@@ -380,8 +380,7 @@ void TContainer::Paint() {
 
 TGraphicControl* TContainer::GraphicAt(POINT pt) const {
   for (auto it = graphics_.rbegin(); it != graphics_.rend(); ++it) {
-    const RECT r = (*it)->ScaledBounds();
-    if ((*it)->Visible() && ::PtInRect(&r, pt)) return *it;
+    if ((*it)->Visible() && Contains(BoxOf((*it)->ScaledBounds()), TPlace{pt.x, pt.y})) return *it;
   }
   return nullptr;
 }

@@ -34,6 +34,17 @@ TEST(Layout, ScalesAsTheSystemDoes) {
     }
   }
 }
+
+// The windowless controls' hit test must agree with the system's: edges, corners and outside.
+TEST(Layout, ContainsAsTheSystemDoes) {
+  const TBox box{-3, 5, 40, 17};
+  const RECT r{box.left, box.top, box.right, box.bottom};
+  for (int y = box.top - 2; y <= box.bottom + 1; ++y) {
+    for (int x = box.left - 2; x <= box.right + 1; ++x) {
+      ASSERT_EQ(Contains(box, {x, y}), ::PtInRect(&r, POINT{x, y}) != FALSE) << x << ',' << y;
+    }
+  }
+}
 #endif
 
 TEST(Layout, NeighboursStayFlushAndTheEdgesBelongToOneBoxOnly) {
