@@ -32,17 +32,29 @@ start_display() {
   return 1
 }
 
-# Starts openbox on DISPLAY (after the words given, e.g. setsid) and waits up to 10 s until it
-# manages the display; sets wm_pid.
+# Starts openbox on DISPLAY (after the words given, e.g. setsid) and waits up to 30 s until it
+# manages the display; sets wm_pid. An openbox that ends before it manages the display is started
+# once more (now and then one ends at once on a display just made); what it said is shown when it
+# does not come up.
 start_window_manager() {
-  "$@" openbox --sm-disable </dev/null >/dev/null 2>&1 &
-  wm_pid=$!
-  for _ in $(seq 100); do
-    wmctrl -m >/dev/null 2>&1 && return 0
-    kill -0 "$wm_pid" 2>/dev/null || break
-    sleep 0.1
+  local wm_log
+  wm_log=$(mktemp)
+  for attempt in 1 2; do
+    "$@" openbox --sm-disable </dev/null >"$wm_log" 2>&1 &
+    wm_pid=$!
+    for _ in $(seq 300); do
+      if wmctrl -m >/dev/null 2>&1; then
+        rm -f "$wm_log"
+        return 0
+      fi
+      kill -0 "$wm_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -0 "$wm_pid" 2>/dev/null && break
   done
-  echo "openbox does not manage the display $DISPLAY" >&2
+  echo "openbox does not manage the display $DISPLAY (attempt $attempt); it said:" >&2
+  sed 's/^/  /' "$wm_log" >&2
+  rm -f "$wm_log"
   return 1
 }
 
